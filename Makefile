@@ -1,0 +1,61 @@
+# Set-up, build and test in one place. `make demo` and `make test` work on a
+# fresh Debian 12 machine: they install the packages that are missing (as
+# root, or through sudo), configure with CMake and Ninja, and build.
+
+BUILD ?= build
+ASAN_BUILD ?= build-asan
+PACKAGES := g++ cmake ninja-build make qt6-base-dev qt6-multimedia-dev \
+            libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core
+SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+CMAKE_FLAGS ?=
+ifneq ($(CI),)
+CMAKE_FLAGS += -DMARLOW_WERROR=ON
+endif
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+
+.PHONY: all deps configure build test demo sanitize bench format clean
+
+all: build
+
+deps:
+	@missing=""; \
+	for p in $(PACKAGES); do \
+	    dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q '^install ok installed$$' \
+	        || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	    echo "Installing:$$missing"; \
+	    $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get update -q && \
+	    $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y -q \
+	        --no-install-recommends $$missing; \
+	fi
+
+$(BUILD)/build.ninja:
+	cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS)
+
+configure: deps $(BUILD)/build.ninja
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+test: build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+demo: build
+	$(BUILD)/tools/tws/tws info $(BUILD)/resources/office.tws
+
+# The Qt-free core under AddressSanitizer and UndefinedBehaviorSanitizer.
+sanitize: deps
+	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DENABLE_ASAN=ON \
+	    -DBUILD_GUI=OFF -DBUILD_BENCHMARKS=OFF $(CMAKE_FLAGS)
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	cd $(ASAN_BUILD) && ctest -L core --output-on-failure -j $(JOBS)
+
+bench: build
+	for b in $(BUILD)/bench/*_bench; do $$b; done
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD)

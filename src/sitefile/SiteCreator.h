@@ -1,0 +1,16 @@
+// Making a new site file from a floor plan: the header, the plan as an 8-bit
+// bitmap, a blank signature block and an empty survey data section. This is
+// what the desktop planning tool hands to the surveyor.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "SiteBitmap.h"
+#include "SiteError.h"
+
+namespace marlow {
+
+SiteError createSite(const std::string& path, const SiteBitmap& plan, std::uint32_t saveTime);
+
+} // namespace marlow

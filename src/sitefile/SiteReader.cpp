@@ -1,0 +1,220 @@
+#include "SiteReader.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include "ByteOrder.h"
+#include "FileIo.h"
+#include "SiteFormat.h"
+
+namespace marlow {
+
+namespace {
+
+// Coordinates reach the status panes as signed 16-bit values, so a floor
+// plan larger than that in either direction cannot be surveyed.
+constexpr std::int32_t MaxPlanSide = 32767;
+
+namespace info {
+constexpr std::size_t Size = 0;
+constexpr std::size_t Width = 4;
+constexpr std::size_t Height = 8;
+constexpr std::size_t BitCount = 14;
+constexpr std::size_t Compression = 16;
+constexpr std::size_t ImageSize = 20;
+} // namespace info
+
+struct Reader {
+    int fd;
+    std::uint64_t fileSize;
+    OpenResult& result;
+
+    bool fail(SiteError error) {
+        result.error = std::move(error);
+        return false;
+    }
+
+    // Reads exactly length bytes or fails with the system's text.
+    bool readExactly(void* buffer, std::size_t length, std::uint64_t offset, const char* what) {
+        const ssize_t n = readAt(fd, buffer, length, offset);
+        if (n < 0)
+            return fail(cannotOpenError(errno));
+        if (static_cast<std::size_t>(n) < length)
+            return fail(damagedError(std::string(what) + " is cut short."));
+        return true;
+    }
+
+    bool readHeader() {
+        HeaderBytes& header = result.site.state.header;
+        const ssize_t n = readAt(fd, header.data(), header.size(), 0);
+        if (n < 0)
+            return fail(cannotOpenError(errno));
+        // The magic is tested first, so that any other file is named for
+        // what it is rather than as a damaged site file.
+        const auto got = static_cast<std::size_t>(n);
+        const SiteHeaderFields fields = decodeHeader(header);
+        if (got < header::Magic + SiteMagic.size() || !fields.magicMatches)
+            return fail(notASiteFileError());
+        if (got < header.size())
+            return fail(damagedError("the header is cut short."));
+        if (fields.version < CurrentVersion)
+            return fail(obsoleteError());
+        if (fields.headerLength < SiteHeaderSize)
+            return fail(damagedError("the header is shorter than 150 bytes."));
+        return true;
+    }
+
+    bool readBitmap(const SiteHeaderFields& fields) {
+        std::uint8_t head[BitmapFileHeaderSize + BitmapInfoHeaderSize];
+        if (!readExactly(head, sizeof head, fields.bitmapOffset, "the floor plan"))
+            return false;
+        const std::uint8_t* inf = head + BitmapFileHeaderSize;
+        const std::uint32_t infoSize = readU32(inf + info::Size);
+        const std::int32_t width = readI32(inf + info::Width);
+        const std::int32_t height = readI32(inf + info::Height);
+        const std::uint16_t bitCount = readU16(inf + info::BitCount);
+        const std::uint32_t compression = readU32(inf + info::Compression);
+        std::uint64_t imageSize = readU32(inf + info::ImageSize);
+
+        if (infoSize != BitmapInfoHeaderSize || compression != 0)
+            return fail(damagedError("the floor plan is not a plain device-independent bitmap."));
+        if (bitCount != 8)
+            return fail(damagedError("the floor plan has " + std::to_string(bitCount) +
+                                     " bits per pixel; a site plan has 8."));
+        if (width < 1 || width > MaxPlanSide || height == 0 || height < -MaxPlanSide ||
+            height > MaxPlanSide)
+            return fail(damagedError("the floor plan's size (" + std::to_string(width) + " x " +
+                                     std::to_string(height) + ") is not usable."));
+
+        SiteBitmap& bitmap = result.site.bitmap;
+        bitmap.width = width;
+        bitmap.topDown = height < 0;
+        bitmap.height = height < 0 ? -height : height;
+        const std::uint64_t needed = std::uint64_t{bitmap.rowStride()} * bitmap.height;
+        if (imageSize == 0)
+            imageSize = needed;
+        if (imageSize < needed)
+            return fail(damagedError("the floor plan holds fewer pixels than its size needs."));
+        const std::uint64_t bitmapSize = BitmapPixelsStart + imageSize;
+        if (fields.bitmapOffset + bitmapSize > fileSize)
+            return fail(damagedError("the floor plan is cut short."));
+        result.site.state.bitmapSize = static_cast<std::uint32_t>(bitmapSize);
+
+        if (!readExactly(bitmap.colorTable.data(), ColorTableSize,
+                         fields.bitmapOffset + BitmapFileHeaderSize + BitmapInfoHeaderSize,
+                         "the floor plan"))
+            return false;
+        bitmap.pixels.resize(static_cast<std::size_t>(needed));
+        return readExactly(bitmap.pixels.data(), bitmap.pixels.size(),
+                           fields.bitmapOffset + BitmapPixelsStart, "the floor plan");
+    }
+
+    bool readSurveyData(const SiteHeaderFields& fields) {
+        // A missing or cut data section is not an error: there is simply
+        // nothing to load.
+        if (fields.dataOffset + std::uint64_t{DataSizesLength} > fileSize)
+            return true;
+        std::uint8_t sizes[DataSizesLength];
+        if (!readExactly(sizes, sizeof sizes, fields.dataOffset, "the survey data"))
+            return false;
+        const std::uint32_t pointSize = readU32(sizes);
+        const std::uint32_t apSize = readU32(sizes + 4);
+        if (pointSize < static_cast<std::uint32_t>(StoredPointRecordSize) ||
+            apSize < static_cast<std::uint32_t>(StoredApRecordSize))
+            return fail(damagedError("its survey records are shorter than 42 and 41 bytes."));
+        SiteState& state = result.site.state;
+        state.pointRecordSize = static_cast<std::int32_t>(std::min<std::uint32_t>(pointSize, INT32_MAX));
+        state.apRecordSize = static_cast<std::int32_t>(std::min<std::uint32_t>(apSize, INT32_MAX));
+        const std::uint64_t start = fields.dataOffset + std::uint64_t{DataSizesLength};
+        result.site.surveyData.resize(static_cast<std::size_t>(fileSize - start));
+        return readExactly(result.site.surveyData.data(), result.site.surveyData.size(), start,
+                           "the survey data");
+    }
+};
+
+} // namespace
+
+OpenResult openSite(const std::string& path) {
+    OpenResult result;
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd.valid()) {
+        result.error = cannotOpenError(errno);
+        return result;
+    }
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0) {
+        result.error = cannotOpenError(errno);
+        return result;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        result.error = cannotOpenError(S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+        return result;
+    }
+
+    Reader reader{fd.get(), static_cast<std::uint64_t>(st.st_size), result};
+    if (!reader.readHeader())
+        return result;
+    const SiteHeaderFields fields = decodeHeader(result.site.state.header);
+    if (!reader.readBitmap(fields))
+        return result;
+    if (auto why = checkLayout(layoutOf(result.site.state))) {
+        result.error = damagedError(*why);
+        return result;
+    }
+    reader.readSurveyData(fields);
+    return result;
+}
+
+void loadPoints(const OpenedSite& site, RecordList& store, const MarkSink& drawMark) {
+    const std::vector<std::uint8_t>& data = site.surveyData;
+    const auto pointSize = static_cast<std::size_t>(site.state.pointRecordSize);
+    const auto apSize = static_cast<std::size_t>(site.state.apRecordSize);
+    std::size_t at = 0;
+    while (data.size() - at >= pointSize) {
+        const StoredPoint point = decodePointRecord(data.data() + at);
+        at += pointSize;
+        RecordNode* node = nullptr;
+        if (point.apCount == 0) {
+            // A point where nothing was heard loads as one placeholder.
+            if (store.newNode(node) != RecordList::Ok)
+                return;
+            SurveyRecord& r = node->record;
+            r.x = point.x;
+            r.y = point.y;
+            std::memcpy(r.pointName, point.name, sizeof r.pointName);
+            setText(r.macText, "000000000000");
+            r.rssi = -100;
+            store.append(node);
+            if (drawMark)
+                drawMark(point.x, point.y, -120);
+            continue;
+        }
+        int best = -120;
+        std::uint32_t loaded = 0;
+        for (std::uint32_t i = 0; i < point.apCount; ++i) {
+            if (data.size() - at < apSize) {
+                // Cut short inside this point: what follows is no record.
+                at = data.size();
+                break;
+            }
+            if (store.newNode(node) != RecordList::Ok)
+                return;
+            SurveyRecord& r = node->record;
+            r.x = point.x;
+            r.y = point.y;
+            std::memcpy(r.pointName, point.name, sizeof r.pointName);
+            decodeApRecord(data.data() + at, r);
+            at += apSize;
+            store.append(node);
+            best = std::max<int>(best, r.rssi);
+            ++loaded;
+        }
+        if (loaded > 0 && drawMark)
+            drawMark(point.x, point.y, best);
+    }
+}
+
+} // namespace marlow

@@ -1,0 +1,28 @@
+// The two ways a survey goes back into its site file. Both write a complete
+// new file beside the old one and rename it over it, so a failure leaves the
+// previous file intact; the bytes of a successful write are exactly those of
+// updating the file in place.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "SignatureBlock.h"
+#include "SiteError.h"
+#include "store/RecordList.h"
+#include "store/SiteState.h"
+
+namespace marlow {
+
+// Save Site Data: the header (statusByte 0, saveTime), the signature block
+// and the survey data section; everything else stays as the file has it.
+// On success the site's header and record sizes are those written.
+SiteError saveSiteData(const std::string& path, SiteState& site, const RecordList& store,
+                       const SignatureSource& signature, std::uint32_t saveTime);
+
+// The full rewrite: the header as held, the floor plan copied from the
+// bitmap file right after it, and the survey data section; no signature.
+SiteError rewriteSite(const std::string& path, SiteState& site, const RecordList& store,
+                      const std::string& bitmapPath);
+
+} // namespace marlow

@@ -1,0 +1,10 @@
+#include "Lists.h"
+
+namespace marlow {
+
+// Defined in this order in one translation unit: construction follows it and
+// destruction runs the other way round, SurveyStore first.
+RecordList ScanList;
+RecordList SurveyStore;
+
+} // namespace marlow

@@ -1,0 +1,109 @@
+#include "RecordList.h"
+
+#include <cstring>
+#include <new>
+
+namespace marlow {
+
+RecordList::RecordList() : m_sentinel(new RecordNode) {
+    m_sentinel->prev = m_sentinel;
+    m_sentinel->next = m_sentinel;
+}
+
+RecordList::~RecordList() {
+    clear();
+    delete m_sentinel;
+}
+
+void RecordList::clear() {
+    RecordNode* node = m_sentinel->next;
+    while (node != m_sentinel) {
+        RecordNode* following = node->next;
+        delete node;
+        node = following;
+    }
+    m_sentinel->prev = m_sentinel;
+    m_sentinel->next = m_sentinel;
+    m_count = 0;
+}
+
+int RecordList::newNode(RecordNode*& node) {
+    node = new (std::nothrow) RecordNode;
+    return node ? Ok : NotFound;
+}
+
+void RecordList::linkBefore(RecordNode* node, RecordNode* before) {
+    node->prev = before->prev;
+    node->next = before;
+    before->prev->next = node;
+    before->prev = node;
+    ++m_count;
+}
+
+void RecordList::append(RecordNode* node) { linkBefore(node, m_sentinel); }
+
+void RecordList::insertOrdered(RecordNode* node) {
+    RecordNode* at = m_sentinel->next;
+    if (sortKey == SortByRssi) {
+        // Link in before the first record whose rssi is above the new one's:
+        // ascending order, and a new record goes after its equals.
+        while (at != m_sentinel && node->record.rssi >= at->record.rssi)
+            at = at->next;
+    } else {
+        at = m_sentinel;
+    }
+    linkBefore(node, at);
+}
+
+int RecordList::findByMac(const char* text, RecordNode*& node) const {
+    for (RecordNode* at = m_sentinel->next; at != m_sentinel; at = at->next) {
+        if (std::strncmp(at->record.macText, text, sizeof at->record.macText) == 0) {
+            node = at;
+            return Ok;
+        }
+    }
+    node = nullptr;
+    return NotFound;
+}
+
+int RecordList::getAt(std::int16_t position, RecordNode*& node) const {
+    node = nullptr;
+    // Position 0 or below would hand out the sentinel, whose record is not
+    // data; no position names it.
+    if (position < 1)
+        return NotFound;
+    RecordNode* at = m_sentinel;
+    for (std::int16_t step = 0; step < position; ++step) {
+        at = at->next;
+        if (at == m_sentinel)
+            return PastEnd;
+    }
+    node = at;
+    return Ok;
+}
+
+int RecordList::next(RecordNode*& node) const {
+    if (node->next == m_sentinel) {
+        node = nullptr;
+        return PastEnd;
+    }
+    node = node->next;
+    return Ok;
+}
+
+void RecordList::remove(RecordNode* node) {
+    if (node == nullptr || node == m_sentinel)
+        return;
+    node->prev->next = node->next;
+    node->next->prev = node->prev;
+    --m_count;
+    delete node;
+}
+
+RecordList::iterator RecordList::erase(iterator position) {
+    RecordNode* following = position.node()->next;
+    remove(position.node());
+    return iterator(following);
+}
+
+} // namespace marlow

@@ -1,0 +1,107 @@
+// RecordList: the circular doubly linked list of survey records with one
+// sentinel node, used for the survey store and for the scan in progress.
+//
+// The classic contract is kept: 1-based signed 16-bit positions and the
+// results 0 (done), -1 (not found / out of memory) and -2 (past the end).
+// Whole-list walks should use the iterators instead: they are linear in the
+// list's size and not limited to 32,767 positions.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <iterator>
+
+#include "SurveyRecord.h"
+
+namespace marlow {
+
+struct RecordNode {
+    RecordNode* prev = nullptr;
+    SurveyRecord record;
+    RecordNode* next = nullptr;
+};
+
+class RecordList {
+public:
+    static constexpr int Ok = 0;
+    static constexpr int NotFound = -1;
+    static constexpr int PastEnd = -2;
+    // The only sortKey that orders insertions (by rssi); any other appends.
+    static constexpr std::int16_t SortByRssi = 3;
+
+    RecordList();
+    virtual ~RecordList();
+    RecordList(const RecordList&) = delete;
+    RecordList& operator=(const RecordList&) = delete;
+
+    void clear();
+    // An unlinked node with a zeroed record; the caller links it in with
+    // append or insertOrdered. -1 and no node when memory is exhausted.
+    int newNode(RecordNode*& node);
+    void append(RecordNode* node);
+    void insertOrdered(RecordNode* node);
+    int findByMac(const char* text, RecordNode*& node) const;
+    int getAt(std::int16_t position, RecordNode*& node) const;
+    int next(RecordNode*& node) const;
+    void remove(RecordNode* node);
+
+    bool empty() const { return m_count == 0; }
+    std::size_t size() const { return m_count; }
+
+    template <typename Record, typename Node> class Iterator {
+    public:
+        using iterator_category = std::bidirectional_iterator_tag;
+        using value_type = SurveyRecord;
+        using difference_type = std::ptrdiff_t;
+        using pointer = Record*;
+        using reference = Record&;
+
+        Iterator() = default;
+        explicit Iterator(Node* node) : m_node(node) {}
+        reference operator*() const { return m_node->record; }
+        pointer operator->() const { return &m_node->record; }
+        Iterator& operator++() {
+            m_node = m_node->next;
+            return *this;
+        }
+        Iterator operator++(int) {
+            Iterator old = *this;
+            m_node = m_node->next;
+            return old;
+        }
+        Iterator& operator--() {
+            m_node = m_node->prev;
+            return *this;
+        }
+        Iterator operator--(int) {
+            Iterator old = *this;
+            m_node = m_node->prev;
+            return old;
+        }
+        bool operator==(const Iterator& other) const = default;
+        Node* node() const { return m_node; }
+
+    private:
+        Node* m_node = nullptr;
+    };
+    using iterator = Iterator<SurveyRecord, RecordNode>;
+    using const_iterator = Iterator<const SurveyRecord, const RecordNode>;
+
+    iterator begin() { return iterator(m_sentinel->next); }
+    iterator end() { return iterator(m_sentinel); }
+    const_iterator begin() const { return const_iterator(m_sentinel->next); }
+    const_iterator end() const { return const_iterator(m_sentinel); }
+
+    // Removes the node an iterator stands on; returns the iterator after it.
+    iterator erase(iterator position);
+
+    std::int16_t sortKey = SortByRssi;
+
+private:
+    void linkBefore(RecordNode* node, RecordNode* before);
+
+    RecordNode* m_sentinel;
+    std::size_t m_count = 0;
+};
+
+} // namespace marlow

@@ -1,0 +1,19 @@
+#include "SiteState.h"
+
+namespace marlow {
+
+void resetSurvey(SiteState& site, RecordList& store) {
+    store.clear();
+    site.locationCount = 0;
+    site.apRecordCount = 0;
+}
+
+void startMeasurement(SiteState& site, RecordList& scanList, std::int32_t x, std::int32_t y,
+                      std::string_view name) {
+    site.newX = x;
+    site.newY = y;
+    setText(site.newName, name);
+    scanList.clear();
+}
+
+} // namespace marlow

@@ -1,0 +1,53 @@
+// SiteState: the state of the open site — survey counters, the summary of
+// the point selected on the map, what the site file's writers need from the
+// file that was opened, and the point being measured.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+#include "RecordList.h"
+
+namespace marlow {
+
+constexpr std::size_t SiteHeaderSize = 150;
+constexpr std::int32_t StoredPointRecordSize = 42;
+constexpr std::int32_t StoredApRecordSize = 41;
+
+struct SiteState {
+    std::int32_t locationCount = 0;
+    std::int32_t apRecordCount = 0;
+
+    double selX = 0.0;
+    double selY = 0.0;
+    std::int32_t selApCount = 0;
+    std::int32_t selBestRssi = 0;
+    std::int32_t selFirstIndex = 0;
+    char selBestMacText[16] = {};
+    char selBestSsid[128] = {};
+
+    // The first 150 bytes of the open file's header, exactly as read; the
+    // writers put them back with only statusByte and saveTime changed.
+    std::array<std::uint8_t, SiteHeaderSize> header = {};
+    std::int32_t pointRecordSize = StoredPointRecordSize;
+    std::int32_t apRecordSize = StoredApRecordSize;
+    // Bytes of the floor-plan bitmap at the header's bitmap offset, found
+    // when the file was opened; the writers keep the signature block off it.
+    std::uint32_t bitmapSize = 0;
+
+    std::int16_t lastBestRssi = 0;
+    std::int32_t newX = 0;
+    std::int32_t newY = 0;
+    char newName[33] = {};
+};
+
+// Reset of the survey done by every Open: the store is emptied and the
+// counters start again from zero.
+void resetSurvey(SiteState& site, RecordList& store);
+
+// Notes where the next point is measured and empties the scan list.
+void startMeasurement(SiteState& site, RecordList& scanList, std::int32_t x, std::int32_t y,
+                      std::string_view name);
+
+} // namespace marlow

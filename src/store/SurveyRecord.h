@@ -1,0 +1,52 @@
+// One access-point observation at one survey point, and the helpers that fill
+// its fixed-size text fields without ever running past them.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+namespace marlow {
+
+// A plain value: copying one copies every field (the record copy).
+struct SurveyRecord {
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    // A stored point name may use all 32 bytes of its field without a
+    // terminator; one more byte keeps such a name whole and terminated.
+    char pointName[33] = {};
+    char macText[16] = {};
+    std::uint8_t macAddr[6] = {};
+    char ssid[128] = {};
+    std::int16_t rssi = 0;
+    std::int16_t channel = 0;
+    std::int32_t sampleCount = 0;
+};
+
+// Copies text into a fixed-size field, cut to fit with its terminator, and
+// zeroes the rest of the field so that no earlier, longer text remains.
+template <std::size_t N> void setText(char (&field)[N], std::string_view text) {
+    const std::size_t n = text.size() < N - 1 ? text.size() : N - 1;
+    std::size_t i = 0;
+    for (; i < n && text[i] != '\0'; ++i)
+        field[i] = text[i];
+    for (; i < N; ++i)
+        field[i] = '\0';
+}
+
+// The text of a fixed-size field up to its terminator (or the whole field).
+template <std::size_t N> std::string_view textOf(const char (&field)[N]) {
+    std::size_t n = 0;
+    while (n < N && field[n] != '\0')
+        ++n;
+    return {field, n};
+}
+
+// Twelve upper-case hexadecimal digits, as "%02X%02X%02X%02X%02X%02X" gives.
+void formatMacText(char (&text)[16], const std::uint8_t (&mac)[6]);
+
+// True for the record that stands for a point where nothing was heard.
+inline bool isPlaceholder(const SurveyRecord& record) { return record.channel == 0; }
+
+} // namespace marlow
