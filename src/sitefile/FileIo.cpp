@@ -43,10 +43,12 @@ namespace {
 
 bool copyBuffered(int from, std::uint64_t fromOffset, int to, std::uint64_t toOffset,
                   std::uint64_t length) {
-    std::vector<std::uint8_t> buffer(static_cast<std::size_t>(std::min<std::uint64_t>(length, 1 << 20)));
+    std::vector<std::uint8_t> buffer(
+        static_cast<std::size_t>(std::min<std::uint64_t>(length, 1 << 20)));
     std::uint64_t done = 0;
     while (done < length) {
-        const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), length - done));
+        const auto want =
+            static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), length - done));
         const ssize_t n = readAt(from, buffer.data(), want, fromOffset + done);
         if (n < 0)
             return false;
@@ -69,13 +71,13 @@ bool copyRange(int from, std::uint64_t fromOffset, int to, std::uint64_t toOffse
     auto out = static_cast<off_t>(toOffset);
     std::uint64_t done = 0;
     while (done < length) {
-        const ssize_t n = ::copy_file_range(from, &in, to, &out,
-                                            static_cast<std::size_t>(length - done), 0);
+        const ssize_t n =
+            ::copy_file_range(from, &in, to, &out, static_cast<std::size_t>(length - done), 0);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            if (done == 0 && (errno == ENOSYS || errno == EXDEV || errno == EINVAL ||
-                              errno == EOPNOTSUPP))
+            if (done == 0 &&
+                (errno == ENOSYS || errno == EXDEV || errno == EINVAL || errno == EOPNOTSUPP))
                 return copyBuffered(from, fromOffset, to, toOffset, length);
             return false;
         }

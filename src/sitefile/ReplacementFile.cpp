@@ -32,7 +32,9 @@ mode_t newFileMode() {
 
 } // namespace
 
-ReplacementFile::~ReplacementFile() { discard(); }
+ReplacementFile::~ReplacementFile() {
+    discard();
+}
 
 bool ReplacementFile::create(const std::string& target) {
     discard();

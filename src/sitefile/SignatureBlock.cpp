@@ -1,10 +1,10 @@
 #include "SignatureBlock.h"
 
-#include <cerrno>
-#include <fcntl.h>
-
 #include "ByteOrder.h"
 #include "FileIo.h"
+
+#include <cerrno>
+#include <fcntl.h>
 
 namespace marlow {
 

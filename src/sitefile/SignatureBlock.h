@@ -2,13 +2,13 @@
 // bottom row up; 0x00FFFFFF is paper, 0x00000000 is ink.
 #pragma once
 
+#include "SiteError.h"
+#include "SiteFormat.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
-
-#include "SiteError.h"
-#include "SiteFormat.h"
 
 namespace marlow {
 

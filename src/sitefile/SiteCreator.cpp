@@ -1,13 +1,13 @@
 #include "SiteCreator.h"
 
-#include <cerrno>
-#include <cstring>
-
 #include "ByteOrder.h"
 #include "FileIo.h"
 #include "ReplacementFile.h"
 #include "SignatureBlock.h"
 #include "SiteFormat.h"
+
+#include <cerrno>
+#include <cstring>
 
 namespace marlow {
 

@@ -3,11 +3,11 @@
 // what the desktop planning tool hands to the surveyor.
 #pragma once
 
-#include <cstdint>
-#include <string>
-
 #include "SiteBitmap.h"
 #include "SiteError.h"
+
+#include <cstdint>
+#include <string>
 
 namespace marlow {
 

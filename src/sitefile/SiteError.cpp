@@ -13,8 +13,8 @@ SiteError notASiteFileError() {
 }
 
 SiteError obsoleteError() {
-    return {SiteErrorKind::Obsolete, "Obsolete Site File, recreate using Planwright", "File Error",
-            {}};
+    return {
+        SiteErrorKind::Obsolete, "Obsolete Site File, recreate using Planwright", "File Error", {}};
 }
 
 SiteError damagedError(const std::string& why) {

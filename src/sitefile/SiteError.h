@@ -9,11 +9,11 @@ namespace marlow {
 
 enum class SiteErrorKind {
     None,
-    CannotOpen,     // the system's text, "File Open Error"
-    NotASiteFile,   // "Not a Site File."
-    Obsolete,       // an old format version
-    Damaged,        // the file does not hold what its header promises
-    CannotUpdate,   // a save failed; the previous file is untouched
+    CannotOpen,   // the system's text, "File Open Error"
+    NotASiteFile, // "Not a Site File."
+    Obsolete,     // an old format version
+    Damaged,      // the file does not hold what its header promises
+    CannotUpdate, // a save failed; the previous file is untouched
 };
 
 struct SiteError {

@@ -1,9 +1,9 @@
 #include "SiteFormat.h"
 
+#include "ByteOrder.h"
+
 #include <algorithm>
 #include <cstring>
-
-#include "ByteOrder.h"
 
 namespace marlow {
 

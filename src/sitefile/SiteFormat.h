@@ -2,13 +2,13 @@
 // access-point records, and the placement of the file's regions.
 #pragma once
 
+#include "store/SiteState.h"
+#include "store/SurveyRecord.h"
+
 #include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
-
-#include "store/SiteState.h"
-#include "store/SurveyRecord.h"
 
 namespace marlow {
 

@@ -1,14 +1,14 @@
 #include "SiteReader.h"
 
+#include "ByteOrder.h"
+#include "FileIo.h"
+#include "SiteFormat.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
-
-#include "ByteOrder.h"
-#include "FileIo.h"
-#include "SiteFormat.h"
 
 namespace marlow {
 
@@ -64,6 +64,12 @@ struct Reader {
             return fail(obsoleteError());
         if (fields.headerLength < SiteHeaderSize)
             return fail(damagedError("the header is shorter than 150 bytes."));
+        return true;
+    }
+
+    bool checkRegions() {
+        if (auto why = checkLayout(layoutOf(result.site.state)))
+            return fail(damagedError(*why));
         return true;
     }
 
@@ -126,7 +132,8 @@ struct Reader {
             apSize < static_cast<std::uint32_t>(StoredApRecordSize))
             return fail(damagedError("its survey records are shorter than 42 and 41 bytes."));
         SiteState& state = result.site.state;
-        state.pointRecordSize = static_cast<std::int32_t>(std::min<std::uint32_t>(pointSize, INT32_MAX));
+        state.pointRecordSize =
+            static_cast<std::int32_t>(std::min<std::uint32_t>(pointSize, INT32_MAX));
         state.apRecordSize = static_cast<std::int32_t>(std::min<std::uint32_t>(apSize, INT32_MAX));
         const std::uint64_t start = fields.dataOffset + std::uint64_t{DataSizesLength};
         result.site.surveyData.resize(static_cast<std::size_t>(fileSize - start));
@@ -158,12 +165,11 @@ OpenResult openSite(const std::string& path) {
     if (!reader.readHeader())
         return result;
     const SiteHeaderFields fields = decodeHeader(result.site.state.header);
-    if (!reader.readBitmap(fields))
+    // The regions are checked before the plan is read, with the smallest plan
+    // there can be, and again once its real size is known.
+    result.site.state.bitmapSize = BitmapPixelsStart;
+    if (!reader.checkRegions() || !reader.readBitmap(fields) || !reader.checkRegions())
         return result;
-    if (auto why = checkLayout(layoutOf(result.site.state))) {
-        result.error = damagedError(*why);
-        return result;
-    }
     reader.readSurveyData(fields);
     return result;
 }

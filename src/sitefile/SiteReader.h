@@ -4,15 +4,15 @@
 // whether to keep them.
 #pragma once
 
-#include <cstdint>
-#include <functional>
-#include <string>
-#include <vector>
-
 #include "SiteBitmap.h"
 #include "SiteError.h"
 #include "store/RecordList.h"
 #include "store/SiteState.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
 
 namespace marlow {
 

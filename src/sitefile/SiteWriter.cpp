@@ -1,20 +1,22 @@
 #include "SiteWriter.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-
 #include "FileIo.h"
 #include "ReplacementFile.h"
 #include "SiteFormat.h"
 #include "SurveyData.h"
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+
 namespace marlow {
 
 namespace {
 
-SiteError systemFailure() { return cannotUpdateError(std::strerror(errno)); }
+SiteError systemFailure() {
+    return cannotUpdateError(std::strerror(errno));
+}
 
 // Writes the survey data section, which ends the file, and puts the new
 // file in place.

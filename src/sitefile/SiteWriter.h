@@ -4,13 +4,13 @@
 // updating the file in place.
 #pragma once
 
-#include <cstdint>
-#include <string>
-
 #include "SignatureBlock.h"
 #include "SiteError.h"
 #include "store/RecordList.h"
 #include "store/SiteState.h"
+
+#include <cstdint>
+#include <string>
 
 namespace marlow {
 

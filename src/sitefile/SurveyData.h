@@ -2,10 +2,10 @@
 // stored point record followed by its access-point records.
 #pragma once
 
+#include "store/RecordList.h"
+
 #include <cstdint>
 #include <vector>
-
-#include "store/RecordList.h"
 
 namespace marlow {
 

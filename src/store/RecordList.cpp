@@ -40,7 +40,9 @@ void RecordList::linkBefore(RecordNode* node, RecordNode* before) {
     ++m_count;
 }
 
-void RecordList::append(RecordNode* node) { linkBefore(node, m_sentinel); }
+void RecordList::append(RecordNode* node) {
+    linkBefore(node, m_sentinel);
+}
 
 void RecordList::insertOrdered(RecordNode* node) {
     RecordNode* at = m_sentinel->next;

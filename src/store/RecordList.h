@@ -7,11 +7,11 @@
 // list's size and not limited to 32,767 positions.
 #pragma once
 
+#include "SurveyRecord.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
-
-#include "SurveyRecord.h"
 
 namespace marlow {
 

@@ -3,11 +3,11 @@
 // file that was opened, and the point being measured.
 #pragma once
 
+#include "RecordList.h"
+
 #include <array>
 #include <cstdint>
 #include <string_view>
-
-#include "RecordList.h"
 
 namespace marlow {
 

@@ -47,6 +47,8 @@ template <std::size_t N> std::string_view textOf(const char (&field)[N]) {
 void formatMacText(char (&text)[16], const std::uint8_t (&mac)[6]);
 
 // True for the record that stands for a point where nothing was heard.
-inline bool isPlaceholder(const SurveyRecord& record) { return record.channel == 0; }
+inline bool isPlaceholder(const SurveyRecord& record) {
+    return record.channel == 0;
+}
 
 } // namespace marlow
