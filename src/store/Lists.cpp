@@ -4,7 +4,7 @@ namespace marlow {
 
 // Defined in this order in one translation unit: construction follows it and
 // destruction runs the other way round, SurveyStore first.
-RecordList ScanList;
+SharedRecordList ScanList;
 RecordList SurveyStore;
 
 } // namespace marlow

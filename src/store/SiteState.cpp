@@ -8,12 +8,12 @@ void resetSurvey(SiteState& site, RecordList& store) {
     site.apRecordCount = 0;
 }
 
-void startMeasurement(SiteState& site, RecordList& scanList, std::int32_t x, std::int32_t y,
+void startMeasurement(SiteState& site, SharedRecordList& scanList, std::int32_t x, std::int32_t y,
                       std::string_view name) {
     site.newX = x;
     site.newY = y;
     setText(site.newName, name);
-    scanList.clear();
+    scanList.withLock([](RecordList& list) { list.clear(); });
 }
 
 } // namespace marlow

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "RecordList.h"
+#include "SharedRecordList.h"
 
 #include <array>
 #include <cstdint>
@@ -47,7 +48,7 @@ struct SiteState {
 void resetSurvey(SiteState& site, RecordList& store);
 
 // Notes where the next point is measured and empties the scan list.
-void startMeasurement(SiteState& site, RecordList& scanList, std::int32_t x, std::int32_t y,
+void startMeasurement(SiteState& site, SharedRecordList& scanList, std::int32_t x, std::int32_t y,
                       std::string_view name);
 
 } // namespace marlow

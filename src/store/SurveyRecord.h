@@ -19,7 +19,9 @@ struct SurveyRecord {
     char macText[16] = {};
     std::uint8_t macAddr[6] = {};
     char ssid[128] = {};
-    std::int16_t rssi = 0;
+    // dBm; in scan-list records the running sum of the samples, which is
+    // 32 bits wide so that a long scan cannot wrap it into a wrong average.
+    std::int32_t rssi = 0;
     std::int16_t channel = 0;
     std::int32_t sampleCount = 0;
 };

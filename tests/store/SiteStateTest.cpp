@@ -28,13 +28,13 @@ TEST(SiteState, ResetEmptiesTheStoreAndZeroesTheCounters) {
 
 TEST(SiteState, StartMeasurementNotesThePointAndEmptiesTheScan) {
     SiteState site;
-    RecordList scan;
-    addRecord(scan);
+    SharedRecordList scan;
+    scan.withLock([](RecordList& list) { addRecord(list); });
     startMeasurement(site, scan, 120, -7, "TEST");
     EXPECT_EQ(site.newX, 120);
     EXPECT_EQ(site.newY, -7);
     EXPECT_STREQ(site.newName, "TEST");
-    EXPECT_TRUE(scan.empty());
+    EXPECT_TRUE(scan.withLock([](const RecordList& list) { return list.empty(); }));
 
     startMeasurement(site, scan, 0, 0, std::string(50, 'n'));
     EXPECT_EQ(textOf(site.newName), std::string(32, 'n'));
