@@ -1,0 +1,111 @@
+#include "Measurement.h"
+
+#include <cstring>
+#include <iterator>
+
+namespace marlow {
+
+namespace {
+
+// Squared distances: the search starts below 5000, a hit must be within
+// 3200 (a radius of about 56.6 picture pixels).
+constexpr std::int64_t SearchBound = 5000;
+constexpr std::int64_t SelectionRadiusSquared = 3200;
+
+RecordNode* appendNew(RecordList& store) {
+    RecordNode* node = nullptr;
+    if (store.newNode(node) != RecordList::Ok)
+        return nullptr;
+    store.append(node);
+    return node;
+}
+
+bool atSelection(const SurveyRecord& r, const SiteState& site) {
+    return r.x == site.selX && r.y == site.selY;
+}
+
+} // namespace
+
+bool commitScan(SiteState& site, const SharedRecordList& scan, RecordList& store) {
+    site.lastBestRssi = -90;
+    site.locationCount += 1;
+    return scan.withLock([&](const RecordList& heard) {
+        if (heard.empty()) {
+            if (RecordNode* node = appendNew(store)) {
+                SurveyRecord& r = node->record;
+                r.x = site.newX;
+                r.y = site.newY;
+                setText(r.pointName, "FILL");
+                setText(r.macText, "000000000000");
+                setText(r.ssid, "FILL");
+            }
+            return false;
+        }
+        for (const SurveyRecord& ap : heard) {
+            RecordNode* node = appendNew(store);
+            if (!node)
+                break;
+            SurveyRecord& r = node->record;
+            r.channel = ap.channel;
+            std::memcpy(r.macText, ap.macText, sizeof r.macText);
+            std::memcpy(r.macAddr, ap.macAddr, sizeof r.macAddr);
+            std::memcpy(r.ssid, ap.ssid, sizeof r.ssid);
+            r.rssi = ap.sampleCount > 0 ? ap.rssi / ap.sampleCount : ap.rssi;
+            r.x = site.newX;
+            r.y = site.newY;
+            std::memcpy(r.pointName, site.newName, sizeof r.pointName);
+            site.apRecordCount += 1;
+            if (r.rssi > site.lastBestRssi)
+                site.lastBestRssi = static_cast<std::int16_t>(r.rssi);
+        }
+        return true;
+    });
+}
+
+bool selectNearestPoint(SiteState& site, const RecordList& store, std::int32_t mx,
+                        std::int32_t my) {
+    std::int64_t best = SearchBound;
+    std::int32_t bestIndex = 0;
+    RecordList::const_iterator bestAt = store.end();
+    std::int32_t index = 0;
+    for (auto it = store.begin(); it != store.end(); ++it) {
+        ++index;
+        const std::int64_t dx = std::int64_t{it->x} - mx;
+        const std::int64_t dy = std::int64_t{it->y} - my;
+        const std::int64_t d = dx * dx + dy * dy;
+        if (d < best) {
+            best = d;
+            bestIndex = index;
+            bestAt = it;
+        }
+    }
+    if (bestAt == store.end() || best > SelectionRadiusSquared)
+        return false;
+
+    site.selFirstIndex = bestIndex;
+    site.selX = bestAt->x;
+    site.selY = bestAt->y;
+    site.selApCount = 0;
+    site.selBestRssi = -120;
+    setText(site.selBestMacText, "");
+    setText(site.selBestSsid, "");
+    for (auto it = bestAt; it != store.end() && atSelection(*it, site); ++it) {
+        site.selApCount += 1;
+        if (it->rssi > site.selBestRssi) {
+            std::memcpy(site.selBestMacText, it->macText, sizeof site.selBestMacText);
+            std::memcpy(site.selBestSsid, it->ssid, sizeof site.selBestSsid);
+            site.selBestRssi = it->rssi;
+        }
+    }
+    return true;
+}
+
+void removeSelectedPoint(const SiteState& site, RecordList& store) {
+    if (site.selFirstIndex < 1 || static_cast<std::size_t>(site.selFirstIndex) > store.size())
+        return;
+    auto it = std::next(store.begin(), site.selFirstIndex - 1);
+    while (it != store.end() && atSelection(*it, site))
+        it = store.erase(it);
+}
+
+} // namespace marlow

@@ -1,0 +1,32 @@
+// The survey operations behind a tap: committing a finished scan into the
+// store, selecting the stored point nearest a map position, and removing the
+// selected point.
+#pragma once
+
+#include "store/RecordList.h"
+#include "store/SharedRecordList.h"
+#include "store/SiteState.h"
+
+#include <cstdint>
+
+namespace marlow {
+
+// The name every point taken here carries.
+constexpr const char* TakenPointName = "TEST";
+
+// Copies the scan into the store as the records of the point being
+// measured (average RSSI per access point), or stores the "FILL" placeholder
+// when nothing was heard. Counts the point and its records and sets
+// lastBestRssi. True when at least one access point was heard.
+bool commitScan(SiteState& site, const SharedRecordList& scan, RecordList& store);
+
+// Finds the stored point nearest (mx, my) and fills the selection summary
+// of its whole run. False, with nothing changed, when no point lies within
+// the selection radius.
+bool selectNearestPoint(SiteState& site, const RecordList& store, std::int32_t mx, std::int32_t my);
+
+// Removes the selected point's run of records. The counters stay: they
+// count what was taken since the site was opened.
+void removeSelectedPoint(const SiteState& site, RecordList& store);
+
+} // namespace marlow
