@@ -69,9 +69,12 @@ void decodeApRecord(const std::uint8_t* bytes, SurveyRecord& record) {
     record.rssi = static_cast<std::int16_t>(stored / 256);
     std::memcpy(record.macAddr, bytes + ApMac, sizeof record.macAddr);
     formatMacText(record.macText, record.macAddr);
-    char ssid[SsidLength + 1] = {};
-    std::memcpy(ssid, bytes + ApSsid, SsidLength);
-    setText(record.ssid, ssid);
+    // Up to the first NUL of the 32-byte field, zeros after it.
+    const auto* field = bytes + ApSsid;
+    const auto* nul = static_cast<const std::uint8_t*>(std::memchr(field, 0, SsidLength));
+    const std::size_t n = nul ? static_cast<std::size_t>(nul - field) : SsidLength;
+    std::memcpy(record.ssid, field, n);
+    std::memset(record.ssid + n, 0, sizeof record.ssid - n);
 }
 
 void encodeApRecord(std::uint8_t* bytes, const SurveyRecord& record) {

@@ -11,25 +11,36 @@ RecordList::RecordList() : m_sentinel(new RecordNode) {
 }
 
 RecordList::~RecordList() {
-    clear();
     delete m_sentinel;
 }
 
 void RecordList::clear() {
-    RecordNode* node = m_sentinel->next;
-    while (node != m_sentinel) {
-        RecordNode* following = node->next;
-        delete node;
-        node = following;
-    }
+    m_blocks.clear();
+    m_usedInLastBlock = BlockNodes;
+    m_freeNodes = nullptr;
     m_sentinel->prev = m_sentinel;
     m_sentinel->next = m_sentinel;
     m_count = 0;
 }
 
 int RecordList::newNode(RecordNode*& node) {
-    node = new (std::nothrow) RecordNode;
-    return node ? Ok : NotFound;
+    if (m_freeNodes) {
+        node = m_freeNodes;
+        m_freeNodes = node->next;
+        *node = RecordNode{};
+        return Ok;
+    }
+    if (m_usedInLastBlock == BlockNodes) {
+        std::unique_ptr<RecordNode[]> block(new (std::nothrow) RecordNode[BlockNodes]);
+        if (!block) {
+            node = nullptr;
+            return NotFound;
+        }
+        m_blocks.push_back(std::move(block));
+        m_usedInLastBlock = 0;
+    }
+    node = &m_blocks.back()[m_usedInLastBlock++];
+    return Ok;
 }
 
 void RecordList::linkBefore(RecordNode* node, RecordNode* before) {
@@ -99,7 +110,9 @@ void RecordList::remove(RecordNode* node) {
     node->prev->next = node->next;
     node->next->prev = node->prev;
     --m_count;
-    delete node;
+    node->prev = nullptr;
+    node->next = m_freeNodes;
+    m_freeNodes = node;
 }
 
 RecordList::iterator RecordList::erase(iterator position) {

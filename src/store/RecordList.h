@@ -12,6 +12,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
+#include <memory>
+#include <vector>
 
 namespace marlow {
 
@@ -37,6 +39,8 @@ public:
     void clear();
     // An unlinked node with a zeroed record; the caller links it in with
     // append or insertOrdered. -1 and no node when memory is exhausted.
+    // Nodes come from blocks the list owns, so a large store costs one
+    // allocation per block rather than per record.
     int newNode(RecordNode*& node);
     void append(RecordNode* node);
     void insertOrdered(RecordNode* node);
@@ -100,8 +104,13 @@ public:
 private:
     void linkBefore(RecordNode* node, RecordNode* before);
 
+    static constexpr std::size_t BlockNodes = 128;
+
     RecordNode* m_sentinel;
     std::size_t m_count = 0;
+    std::vector<std::unique_ptr<RecordNode[]>> m_blocks;
+    std::size_t m_usedInLastBlock = BlockNodes;
+    RecordNode* m_freeNodes = nullptr; // removed nodes, chained through next
 };
 
 } // namespace marlow

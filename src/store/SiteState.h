@@ -26,7 +26,7 @@ struct SiteState {
     std::int32_t selBestRssi = 0;
     std::int32_t selFirstIndex = 0;
     char selBestMacText[16] = {};
-    char selBestSsid[128] = {};
+    char selBestSsid[33] = {};
 
     // The first 150 bytes of the open file's header, exactly as read; the
     // writers put them back with only statusByte and saveTime changed.

@@ -18,7 +18,9 @@ struct SurveyRecord {
     char pointName[33] = {};
     char macText[16] = {};
     std::uint8_t macAddr[6] = {};
-    char ssid[128] = {};
+    // An SSID is at most 32 bytes, as the air, the board and the site file
+    // carry it; one more keeps it terminated.
+    char ssid[33] = {};
     // dBm; in scan-list records the running sum of the samples, which is
     // 32 bits wide so that a long scan cannot wrap it into a wrong average.
     std::int32_t rssi = 0;
