@@ -5,7 +5,8 @@
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 PACKAGES := g++ cmake ninja-build make qt6-base-dev qt6-multimedia-dev \
-            libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core
+            libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core \
+            nlohmann-json3-dev clang-14 libclang-rt-14-dev
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 CMAKE_FLAGS ?=
 ifneq ($(CI),)
@@ -13,7 +14,7 @@ CMAKE_FLAGS += -DMARLOW_WERROR=ON
 endif
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps configure build test demo sanitize bench format clean
+.PHONY: all deps configure build test demo sanitize fuzz bench format clean
 
 all: build
 
@@ -51,6 +52,15 @@ sanitize: deps
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ctest -L core --output-on-failure -j $(JOBS)
 
+# The link's receive parser and message handling under libFuzzer for 60
+# seconds, from the seed corpus of valid frames.
+FUZZ_BUILD ?= build-fuzz
+fuzz: deps
+	CXX=clang++-14 cmake -S . -B $(FUZZ_BUILD) -G Ninja -DENABLE_FUZZ=ON -DBUILD_GUI=OFF \
+	    -DBUILD_TESTING=OFF -DBUILD_BENCHMARKS=OFF $(CMAKE_FLAGS)
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	cmake --build $(FUZZ_BUILD) --target fuzz_link
+
 bench: build
 	for b in $(BUILD)/bench/*_bench; do $$b; done
 
@@ -58,4 +68,4 @@ format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
