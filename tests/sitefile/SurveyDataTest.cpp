@@ -44,16 +44,16 @@ TEST(SurveyData, EmptyStoreGivesOnlyTheRecordSizes) {
 
 TEST(SurveyData, OnePointWithOneAccessPointIsNinetyOneBytes) {
     RecordList store;
-    test::RecordSpec spec;
-    spec.x = 100;
-    spec.y = 200;
-    spec.name = "TEST";
+    test::RecordFields fields;
+    fields.x = 100;
+    fields.y = 200;
+    fields.name = "TEST";
     const std::uint8_t mac[6] = {0x00, 0x11, 0x22, 0x33, 0x44, 0x55};
-    std::memcpy(spec.mac, mac, 6);
-    spec.ssid = "lab";
-    spec.channel = 6;
-    spec.rssi = -60;
-    appendRecord(store, test::makeRecord(spec));
+    std::memcpy(fields.mac, mac, 6);
+    fields.ssid = "lab";
+    fields.channel = 6;
+    fields.rssi = -60;
+    appendRecord(store, test::makeRecord(fields));
 
     Bytes expected = {0x2A, 0,    0, 0, 0x29, 0,   0,   0,   0x64, 0, 0,
                       0,    0xC8, 0, 0, 0,    'T', 'E', 'S', 'T',  0};

@@ -7,43 +7,43 @@
 
 namespace marlow::test {
 
-SurveyRecord makeRecord(const RecordSpec& spec) {
+SurveyRecord makeRecord(const RecordFields& fields) {
     SurveyRecord r;
-    r.x = spec.x;
-    r.y = spec.y;
-    setText(r.pointName, spec.name);
-    std::memcpy(r.macAddr, spec.mac, sizeof r.macAddr);
+    r.x = fields.x;
+    r.y = fields.y;
+    setText(r.pointName, fields.name);
+    std::memcpy(r.macAddr, fields.mac, sizeof r.macAddr);
     formatMacText(r.macText, r.macAddr);
-    setText(r.ssid, spec.ssid);
-    r.channel = spec.channel;
-    r.rssi = spec.rssi;
+    setText(r.ssid, fields.ssid);
+    r.channel = fields.channel;
+    r.rssi = fields.rssi;
     r.sampleCount = 1;
     return r;
 }
 
 SurveyRecord apRecord(std::int32_t x, std::int32_t y, std::uint8_t macTail, std::int16_t rssi,
                       const std::string& ssid, std::int16_t channel) {
-    RecordSpec spec;
-    spec.x = x;
-    spec.y = y;
-    spec.mac[0] = 0x00;
-    spec.mac[1] = 0x11;
-    spec.mac[5] = macTail;
-    spec.ssid = ssid;
-    spec.channel = channel;
-    spec.rssi = rssi;
-    return makeRecord(spec);
+    RecordFields fields;
+    fields.x = x;
+    fields.y = y;
+    fields.mac[0] = 0x00;
+    fields.mac[1] = 0x11;
+    fields.mac[5] = macTail;
+    fields.ssid = ssid;
+    fields.channel = channel;
+    fields.rssi = rssi;
+    return makeRecord(fields);
 }
 
 SurveyRecord committedPlaceholder(std::int32_t x, std::int32_t y) {
-    RecordSpec spec;
-    spec.x = x;
-    spec.y = y;
-    spec.name = "FILL";
-    spec.ssid = "FILL";
-    spec.channel = 0;
-    spec.rssi = 0;
-    return makeRecord(spec);
+    RecordFields fields;
+    fields.x = x;
+    fields.y = y;
+    fields.name = "FILL";
+    fields.ssid = "FILL";
+    fields.channel = 0;
+    fields.rssi = 0;
+    return makeRecord(fields);
 }
 
 void appendRecord(RecordList& list, const SurveyRecord& record) {

@@ -11,7 +11,7 @@
 
 namespace marlow::test {
 
-struct RecordSpec {
+struct RecordFields {
     std::int32_t x = 0;
     std::int32_t y = 0;
     std::string name = "TEST";
@@ -21,7 +21,7 @@ struct RecordSpec {
     std::int16_t rssi = -60;
 };
 
-SurveyRecord makeRecord(const RecordSpec& spec);
+SurveyRecord makeRecord(const RecordFields& fields);
 // An access-point record whose MAC ends in the given byte.
 SurveyRecord apRecord(std::int32_t x, std::int32_t y, std::uint8_t macTail, std::int16_t rssi,
                       const std::string& ssid = "lab", std::int16_t channel = 6);

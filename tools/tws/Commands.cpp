@@ -1,0 +1,103 @@
+#include "Commands.h"
+
+#include "PlanImage.h"
+#include "sitefile/SignatureBlock.h"
+#include "sitefile/SiteCreator.h"
+#include "sitefile/SiteExport.h"
+#include "sitefile/SiteFormat.h"
+#include "sitefile/SiteReader.h"
+
+#include <QImage>
+#include <QImageWriter>
+#include <ctime>
+#include <iostream>
+#include <ostream>
+
+namespace marlow::tws {
+
+namespace {
+
+int fileError(const std::string& path, const std::string& problem) {
+    std::cerr << "tws: " << path << ": " << problem << '\n';
+    return ExitFileError;
+}
+
+int fileError(const std::string& path, const SiteError& error) {
+    return fileError(path, error.detail.empty() ? error.message
+                                                : error.message + " (" + error.detail + ')');
+}
+
+// Output to a closed pipe or a full disk is a failure too.
+int finishOutput() {
+    std::cout.flush();
+    if (!std::cout) {
+        std::cerr << "tws: cannot write the output\n";
+        return ExitFileError;
+    }
+    return ExitOk;
+}
+
+using Writer = void (*)(std::ostream&, const OpenedSite&, const RecordList&);
+
+// Opens the site, loads its points as the program would and hands both on.
+int withLoadedSite(const std::string& path, Writer write) {
+    const OpenResult opened = openSite(path);
+    if (opened.error)
+        return fileError(path, opened.error);
+    RecordList store;
+    loadPoints(opened.site, store, nullptr);
+    write(std::cout, opened.site, store);
+    return finishOutput();
+}
+
+} // namespace
+
+int createCommand(const std::string& planPath, const std::string& sitePath) {
+    const PlanResult plan = loadPlan(QString::fromStdString(planPath));
+    if (!plan.error.empty())
+        return fileError(planPath, plan.error);
+    const auto now = static_cast<std::uint32_t>(std::time(nullptr));
+    if (const SiteError error = createSite(sitePath, plan.plan, now))
+        return fileError(sitePath, error);
+    return ExitOk;
+}
+
+int infoCommand(const std::string& path) {
+    return withLoadedSite(path, writeInfo);
+}
+
+int dumpCommand(const std::string& path) {
+    return withLoadedSite(path, writeJson);
+}
+
+int csvExportCommand(const std::string& path) {
+    return withLoadedSite(path, [](std::ostream& out, const OpenedSite&, const RecordList& store) {
+        writeCsv(out, store);
+    });
+}
+
+int signatureCommand(const std::string& path, const std::string& picturePath) {
+    const OpenResult opened = openSite(path);
+    if (opened.error)
+        return fileError(path, opened.error);
+    const std::uint32_t offset = decodeHeader(opened.site.state.header).signatureOffset;
+    const SignatureResult signature = readSignature(path, offset);
+    if (signature.error)
+        return fileError(path, signature.error);
+
+    QImage picture(SignatureWidth, SignatureHeight, QImage::Format_Mono);
+    picture.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
+    for (int y = 0; y < SignatureHeight; ++y) {
+        for (int x = 0; x < SignatureWidth; ++x) {
+            const auto at = static_cast<std::size_t>(y * SignatureWidth + x);
+            picture.setPixel(x, y, signature.pixels[at] == SignatureInk ? 1 : 0);
+        }
+    }
+    QImageWriter writer(QString::fromStdString(picturePath), "png");
+    if (!writer.write(picture))
+        return fileError(picturePath,
+                         "cannot write the picture: " + writer.errorString().toStdString());
+    return ExitOk;
+}
+
+} // namespace marlow::tws

@@ -1,0 +1,20 @@
+// The commands of the tws tool. Each prints its result on standard output
+// and any failure, naming the file, as one line on standard error, and
+// returns the exit status.
+#pragma once
+
+#include <string>
+
+namespace marlow::tws {
+
+constexpr int ExitOk = 0;
+constexpr int ExitFileError = 1;
+constexpr int ExitUsage = 2;
+
+int createCommand(const std::string& planPath, const std::string& sitePath);
+int infoCommand(const std::string& path);
+int dumpCommand(const std::string& path);
+int csvExportCommand(const std::string& path);
+int signatureCommand(const std::string& path, const std::string& picturePath);
+
+} // namespace marlow::tws
