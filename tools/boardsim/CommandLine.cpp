@@ -1,0 +1,125 @@
+// Options of the boardsim tool, its configuration, and the "at X Y" command.
+#include "boardsim/CommandLine.h"
+
+#include "boardsim/OfficeScenario.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace marlow::sim {
+namespace {
+
+constexpr std::string_view Usage =
+    R"(Usage: boardsim [--scenario FILE] [--no-pacing] [--low-battery] [--silent]
+                [--faults LIST] [--seed N]
+
+Plays an 802.11 analyzer board on a pseudo-terminal. Prints the device path
+on the first line, then serves until interrupted or until standard input
+ends. Lines "at X Y" on standard input tell it where the surveyor stands, in
+floor-plan pixels; each is acknowledged with "position X Y".
+
+Options:
+  --scenario FILE  access points and radio model, as JSON
+                   (default: the sample office's scenario)
+  --no-pacing      send as fast as possible instead of at 38400 bit/s
+  --low-battery    send the first report as a low-battery report (type 13)
+  --silent         scans hear nothing: channel messages and scan-complete only
+  --faults LIST    inject faults into every scan; a comma-separated list of
+                   garbage, bad-escape, stall, oversize, short-capture,
+                   long-capture, truncated, unknown-type, or all
+  --seed N         seed of the RSSI noise, instead of the scenario's
+  --help           show this text
+)";
+
+std::vector<std::string_view> words(std::string_view text) {
+    std::vector<std::string_view> out;
+    constexpr std::string_view Blanks = " \t\r";
+    for (std::size_t at = text.find_first_not_of(Blanks); at != std::string_view::npos;
+         at = text.find_first_not_of(Blanks, at)) {
+        const std::size_t end = std::min(text.find_first_of(Blanks, at), text.size());
+        out.push_back(text.substr(at, end - at));
+        at = end;
+    }
+    return out;
+}
+
+template <typename Number> std::optional<Number> parseNumber(std::string_view text) {
+    Number value{};
+    const auto [end, failed] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (failed != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+} // namespace
+
+CommandLine parseCommandLine(const std::vector<std::string>& args) {
+    CommandLine line;
+    for (std::size_t i = 0; i < args.size() && line.error.empty(); ++i) {
+        const std::string& option = args[i];
+        const bool takesValue =
+            option == "--scenario" || option == "--faults" || option == "--seed";
+        if (takesValue && i + 1 == args.size()) {
+            line.error = option + " needs a value";
+            break;
+        }
+        if (option == "--help") {
+            line.help = true;
+        } else if (option == "--no-pacing") {
+            line.pacing = false;
+        } else if (option == "--low-battery") {
+            line.lowBattery = true;
+        } else if (option == "--silent") {
+            line.silent = true;
+        } else if (option == "--scenario") {
+            line.scenarioPath = args[++i];
+        } else if (option == "--faults") {
+            FaultListResult faults = parseFaultList(args[++i]);
+            line.faults.merge(faults.faults);
+            if (!faults.error.empty())
+                line.error = "--faults: " + faults.error;
+        } else if (option == "--seed") {
+            const std::string& text = args[++i];
+            line.seed = parseNumber<std::uint32_t>(text);
+            if (!line.seed)
+                line.error = "--seed: expected a number from 0 to 4294967295, got \"" + text + "\"";
+        } else {
+            line.error = "unknown option \"" + option + "\"";
+        }
+    }
+    return line;
+}
+
+std::string_view usageText() {
+    return Usage;
+}
+
+ConfigResult configFor(const CommandLine& line) {
+    ScenarioResult read =
+        line.scenarioPath ? loadScenario(*line.scenarioPath) : parseScenario(officeScenarioText());
+    ConfigResult result;
+    result.error = std::move(read.error);
+    if (!result.error.empty())
+        return result;
+    if (line.seed)
+        read.scenario.seed = *line.seed;
+    result.config.board.scenario = std::move(read.scenario);
+    result.config.board.lowBattery = line.lowBattery;
+    result.config.board.silent = line.silent;
+    result.config.board.faults = line.faults;
+    result.config.pacing = line.pacing;
+    return result;
+}
+
+std::optional<Point> parsePositionCommand(std::string_view line) {
+    const std::vector<std::string_view> parts = words(line);
+    if (parts.size() != 3 || parts[0] != "at")
+        return std::nullopt;
+    const auto x = parseNumber<double>(parts[1]);
+    const auto y = parseNumber<double>(parts[2]);
+    if (!x || !y || !std::isfinite(*x) || !std::isfinite(*y))
+        return std::nullopt;
+    return Point{*x, *y};
+}
+
+} // namespace marlow::sim

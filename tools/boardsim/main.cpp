@@ -1,0 +1,101 @@
+// boardsim: plays the analyzer board on a pseudo-terminal, for the program,
+// its tests and demos, and surveyors without hardware (see README.md).
+#include "boardsim/CommandLine.h"
+#include "boardsim/Simulator.h"
+
+#include <array>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <poll.h>
+#include <string>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+namespace {
+
+using namespace marlow::sim;
+
+void command(Simulator& simulator, std::string_view line) {
+    if (line.find_first_not_of(" \t\r") == std::string_view::npos)
+        return;
+    if (const auto position = parsePositionCommand(line)) {
+        simulator.setSurveyPosition(*position);
+        std::printf("position %g %g\n", position->x, position->y);
+        std::fflush(stdout);
+    } else {
+        std::fprintf(stderr, "boardsim: ignoring \"%.*s\": expected \"at X Y\"\n",
+                     static_cast<int>(line.size()), line.data());
+    }
+}
+
+// Takes commands from stdin until it ends or a stop signal arrives.
+void serve(Simulator& simulator, int stopSignals) {
+    std::string pending;
+    std::array<char, 256> buffer{};
+    for (;;) {
+        std::array<pollfd, 2> fds{{{STDIN_FILENO, POLLIN, 0}, {stopSignals, POLLIN, 0}}};
+        if (::poll(fds.data(), fds.size(), -1) < 0 && errno != EINTR)
+            return;
+        if (fds[1].revents != 0)
+            return;
+        if (fds[0].revents == 0)
+            continue;
+        const ssize_t count = ::read(STDIN_FILENO, buffer.data(), buffer.size());
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0)
+            return;
+        pending.append(buffer.data(), static_cast<std::size_t>(count));
+        for (std::size_t end = pending.find('\n'); end != std::string::npos;
+             end = pending.find('\n')) {
+            command(simulator, std::string_view(pending).substr(0, end));
+            pending.erase(0, end + 1);
+        }
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const CommandLine line = parseCommandLine({argv + 1, argv + argc});
+    if (!line.error.empty()) {
+        std::fprintf(stderr, "boardsim: %s\nTry \"boardsim --help\".\n", line.error.c_str());
+        return 2;
+    }
+    if (line.help) {
+        std::fwrite(usageText().data(), 1, usageText().size(), stdout);
+        return 0;
+    }
+    ConfigResult setup = configFor(line);
+    if (!setup.error.empty()) {
+        std::fprintf(stderr, "boardsim: %s\n", setup.error.c_str());
+        return 2;
+    }
+
+    // Blocked before the serving thread starts, so only the signal
+    // descriptor sees them.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    sigprocmask(SIG_BLOCK, &stopSignals, nullptr);
+    const int signals = ::signalfd(-1, &stopSignals, SFD_CLOEXEC);
+    if (signals < 0) {
+        std::perror("boardsim: signalfd");
+        return 1;
+    }
+    std::signal(SIGPIPE, SIG_IGN);
+
+    Simulator simulator(std::move(setup.config));
+    if (const std::string error = simulator.startOnPseudoTerminal(); !error.empty()) {
+        std::fprintf(stderr, "boardsim: cannot open a pseudo-terminal: %s\n", error.c_str());
+        return 1;
+    }
+    std::printf("%s\n", simulator.devicePath().c_str());
+    std::fflush(stdout);
+    serve(simulator, signals);
+    simulator.stop();
+    ::close(signals);
+    return 0;
+}
