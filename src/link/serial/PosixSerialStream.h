@@ -1,0 +1,33 @@
+// The analyzer board's serial port on a POSIX terminal device: opened for
+// this program alone and set to 38400 bit/s, 8N1, raw, no flow control.
+#pragma once
+
+#include "ByteStream.h"
+#include "LinkMessages.h"
+
+#include <memory>
+#include <string>
+
+namespace marlow {
+
+class PosixSerialStream final : public ByteStream {
+public:
+    // Opens and configures `device`. When that fails the user is told through
+    // `messages` and the result is null.
+    static std::unique_ptr<PosixSerialStream> open(const std::string& device,
+                                                   LinkMessages& messages);
+    ~PosixSerialStream() override;
+    PosixSerialStream(const PosixSerialStream&) = delete;
+    PosixSerialStream& operator=(const PosixSerialStream&) = delete;
+
+    std::size_t write(const std::uint8_t* bytes, std::size_t length) override;
+    ReadResult readByte(std::chrono::milliseconds timeout) override;
+    void purge() override;
+
+private:
+    explicit PosixSerialStream(int fd) : m_fd(fd) {}
+
+    int m_fd;
+};
+
+} // namespace marlow
