@@ -14,7 +14,7 @@ CMAKE_FLAGS += -DMARLOW_WERROR=ON
 endif
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps configure build test demo sanitize fuzz bench format clean
+.PHONY: all deps configure build test demo sanitize tsan fuzz bench format clean
 
 all: build
 
@@ -52,6 +52,16 @@ sanitize: deps
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ctest -L core --output-on-failure -j $(JOBS)
 
+# The Qt-free core, whose link and serial port run threads, under
+# ThreadSanitizer.
+TSAN_BUILD ?= build-tsan
+tsan: deps
+	cmake -S . -B $(TSAN_BUILD) -G Ninja -DCMAKE_CXX_FLAGS=-fsanitize=thread \
+	    -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread -DBUILD_GUI=OFF -DBUILD_BENCHMARKS=OFF \
+	    $(CMAKE_FLAGS)
+	cmake --build $(TSAN_BUILD) -j $(JOBS)
+	cd $(TSAN_BUILD) && TSAN_OPTIONS=halt_on_error=1 ctest -L core --output-on-failure -j $(JOBS)
+
 # The link's receive parser and message handling under libFuzzer for 60
 # seconds, from the seed corpus of valid frames.
 FUZZ_BUILD ?= build-fuzz
@@ -68,4 +78,4 @@ format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD)
