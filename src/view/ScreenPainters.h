@@ -1,0 +1,51 @@
+// Painting the view's three screens. Each function draws the whole client
+// rectangle for its screen; the title and survey screens are laid out for a
+// 240-pixel-wide screen and scaled uniformly to the client's width.
+#pragma once
+
+#include <QImage>
+#include <QPainter>
+#include <QRect>
+#include <string>
+#include <vector>
+
+#include "view/MapViewport.h"
+
+namespace marlow {
+
+class SitePicture;
+
+// The pictures the view draws with, our own drawings from the program's
+// resources: the 32 x 32 cross-hair, the four 104 x 104 radar pictures
+// (139 to 142) and the optional title splash (may be null).
+struct ViewArt {
+    QImage crosshair;
+    QImage radar[4];
+    QImage splash;
+
+    static ViewArt load();
+};
+
+// One access point of the survey screen's list.
+struct SurveyRow {
+    int channel = 0;
+    std::string macText;
+    std::string ssid;
+    int averageRssi = 0; // rssi / sampleCount, toward zero, as 16 bits
+};
+
+// The stretched visible range of the picture, white margins (all white when
+// no site is open or the visible range is empty) and the cross-hair combined
+// with AND at the centre.
+void paintMapScreen(QPainter& painter, const QRect& client, const MapViewport& viewport,
+                    const SitePicture* picture, const QImage& crosshair);
+
+// radar: the picture of this paint (the caller advances the radar frame);
+// scanChannel: the channel highlighted (none when outside 1..14).
+void paintSurveyScreen(QPainter& painter, const QRect& client, const QImage& radar,
+                       int scanChannel, const std::vector<SurveyRow>& rows);
+
+void paintTitleScreen(QPainter& painter, const QRect& client, const QImage& splash,
+                      const std::string& firmware, const std::string& serial);
+
+} // namespace marlow

@@ -1,0 +1,191 @@
+// Drawing the icons. The toolbar icons are drawn on a transparent 16 x 16
+// canvas with edges on whole pixels where they can be, so they stay crisp at
+// their size.
+#include "Icons.h"
+
+#include <QConicalGradient>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+#include <QRadialGradient>
+#include <cmath>
+
+namespace marlow::artgen {
+
+namespace {
+
+constexpr int IconSize = 16;
+constexpr int AppIconSize = 64;
+const QColor Outline(40, 40, 48);
+
+QImage blankIcon(int size) {
+    QImage image(size, size, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    return image;
+}
+
+enum class ZoomSign { Plus, Minus };
+
+QImage magnifier(ZoomSign sign) {
+    QImage image = blankIcon(IconSize);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    // Handle first, so the lens rim covers its end.
+    p.setPen(QPen(QColor(120, 72, 30), 3.2, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(10.0, 10.0), QPointF(14.2, 14.2));
+    const QPointF centre(6.5, 6.5);
+    QRadialGradient glass(centre - QPointF(1.5, 1.5), 6.0);
+    glass.setColorAt(0.0, QColor(255, 255, 255));
+    glass.setColorAt(1.0, QColor(170, 210, 245));
+    p.setPen(QPen(Outline, 1.5));
+    p.setBrush(glass);
+    p.drawEllipse(centre, 5.2, 5.2);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    const QColor mark(20, 90, 20);
+    p.fillRect(QRect(4, 6, 5, 2), mark);
+    if (sign == ZoomSign::Plus)
+        p.fillRect(QRect(6, 4, 2, 5), mark);
+    return image;
+}
+
+QImage discWithGlyph(const QString& glyph) {
+    QImage image = blankIcon(IconSize);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient shade(QPointF(0, 0), QPointF(0, 16));
+    shade.setColorAt(0.0, QColor(90, 150, 235));
+    shade.setColorAt(1.0, QColor(20, 70, 170));
+    p.setPen(QPen(QColor(15, 45, 110), 1.0));
+    p.setBrush(shade);
+    p.drawEllipse(QRectF(0.5, 0.5, 15.0, 15.0));
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setBold(true);
+    font.setPixelSize(12);
+    p.setFont(font);
+    p.setPen(Qt::white);
+    p.drawText(QRectF(0, 0, 16, 16), Qt::AlignCenter, glyph);
+    return image;
+}
+
+} // namespace
+
+QImage openIcon() {
+    QImage image = blankIcon(IconSize);
+    QPainter p(&image);
+    const QColor back(205, 150, 40);
+    const QColor front(250, 205, 80);
+    // Back of the folder with its tab.
+    p.fillRect(QRect(1, 3, 5, 2), Outline);
+    p.fillRect(QRect(1, 4, 13, 10), Outline);
+    p.fillRect(QRect(2, 4, 3, 1), back);
+    p.fillRect(QRect(2, 5, 11, 8), back);
+    // The open front flap, leaning forward.
+    p.setRenderHint(QPainter::Antialiasing);
+    QPainterPath flap;
+    flap.moveTo(4.5, 7.5);
+    flap.lineTo(15.5, 7.5);
+    flap.lineTo(12.5, 13.5);
+    flap.lineTo(1.5, 13.5);
+    flap.closeSubpath();
+    p.setPen(QPen(Outline, 1.0));
+    p.setBrush(front);
+    p.drawPath(flap);
+    return image;
+}
+
+QImage saveIcon() {
+    QImage image = blankIcon(IconSize);
+    QPainter p(&image);
+    const QColor body(40, 80, 170);
+    p.fillRect(QRect(1, 1, 14, 14), Outline);
+    p.fillRect(QRect(2, 2, 12, 12), body);
+    // The sliding metal shutter with its window at the top.
+    p.fillRect(QRect(4, 2, 8, 5), QColor(200, 205, 215));
+    p.fillRect(QRect(9, 3, 2, 3), body);
+    // The paper label at the bottom, with two ruled lines.
+    p.fillRect(QRect(3, 9, 10, 5), QColor(250, 250, 250));
+    p.fillRect(QRect(4, 10, 8, 1), QColor(150, 150, 170));
+    p.fillRect(QRect(4, 12, 8, 1), QColor(150, 150, 170));
+    return image;
+}
+
+QImage colorsIcon() {
+    QImage image = blankIcon(IconSize);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QPointF centre(8.0, 8.0);
+    QConicalGradient hues(centre, 90.0);
+    for (int i = 0; i <= 6; ++i)
+        hues.setColorAt(i / 6.0, QColor::fromHsv((i * 60) % 360, 255, 255));
+    p.setPen(QPen(Outline, 1.0));
+    p.setBrush(hues);
+    p.drawEllipse(centre, 7.3, 7.3);
+    // A white core fading out toward the rim, as on a painter's wheel.
+    QRadialGradient core(centre, 6.5);
+    core.setColorAt(0.0, QColor(255, 255, 255, 255));
+    core.setColorAt(0.25, QColor(255, 255, 255, 200));
+    core.setColorAt(1.0, QColor(255, 255, 255, 0));
+    p.setPen(Qt::NoPen);
+    p.setBrush(core);
+    p.drawEllipse(centre, 6.5, 6.5);
+    return image;
+}
+
+QImage zoomInIcon() {
+    return magnifier(ZoomSign::Plus);
+}
+
+QImage zoomOutIcon() {
+    return magnifier(ZoomSign::Minus);
+}
+
+QImage helpIcon() {
+    return discWithGlyph(QStringLiteral("?"));
+}
+
+QImage aboutIcon() {
+    return discWithGlyph(QStringLiteral("i"));
+}
+
+QImage appIcon() {
+    QImage image = blankIcon(AppIconSize);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient sky(QPointF(0, 0), QPointF(0, AppIconSize));
+    sky.setColorAt(0.0, QColor(30, 80, 140));
+    sky.setColorAt(1.0, QColor(8, 24, 52));
+    p.setPen(Qt::NoPen);
+    p.setBrush(sky);
+    p.drawRoundedRect(QRectF(1, 1, 62, 62), 12, 12);
+
+    // Radio waves spreading over the ground from where the pin stands.
+    const QPointF ground(32.0, 50.0);
+    const QColor waves[] = {QColor(0, 255, 0), QColor(255, 255, 0), QColor(255, 128, 0)};
+    p.setBrush(Qt::NoBrush);
+    for (int i = 0; i < 3; ++i) {
+        const double rx = 10.0 + 8.5 * i;
+        p.setPen(QPen(waves[i], 3.0));
+        p.drawEllipse(ground, rx, rx * 0.34);
+    }
+
+    // The pin: a teardrop with a white eye, its tip on the ground.
+    QPainterPath pin;
+    const QPointF head(32.0, 22.0);
+    const double r = 12.0;
+    pin.moveTo(ground);
+    pin.cubicTo(ground + QPointF(-3, -9), head + QPointF(-r, 9), head + QPointF(-r, 0));
+    pin.arcTo(QRectF(head.x() - r, head.y() - r, 2 * r, 2 * r), 180, -180);
+    pin.cubicTo(head + QPointF(r, 9), ground + QPointF(3, -9), ground);
+    QLinearGradient shade(head + QPointF(-r, -r), head + QPointF(r, r));
+    shade.setColorAt(0.0, QColor(255, 110, 90));
+    shade.setColorAt(1.0, QColor(185, 15, 15));
+    p.setPen(QPen(QColor(80, 0, 0), 1.5));
+    p.setBrush(shade);
+    p.drawPath(pin);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(255, 248, 240));
+    p.drawEllipse(head, 4.8, 4.8);
+    return image;
+}
+
+} // namespace marlow::artgen
