@@ -1,0 +1,12 @@
+// The built-in user guide: the lines of the help list, in order.
+#pragma once
+
+#include <array>
+
+namespace marlow {
+
+inline constexpr int HelpLineCount = 162;
+
+extern const std::array<const char*, HelpLineCount> HelpLines;
+
+} // namespace marlow
