@@ -27,7 +27,7 @@ std::string failure(const char* step) {
 
 Simulator::Simulator(SimulatorConfig config)
     : m_board(std::move(config.board)), m_pacing(config.pacing),
-      m_bytesPerSecond(config.bytesPerSecond) {}
+      m_bytesPerSecond(config.bytesPerSecond), m_onReceived(std::move(config.onReceived)) {}
 
 Simulator::~Simulator() {
     stop();
@@ -106,6 +106,8 @@ void Simulator::run() {
         if (count <= 0)
             return;
         const auto received = std::span(buffer).first(static_cast<std::size_t>(count));
+        if (m_onReceived)
+            m_onReceived(received);
         if (!transmit(m_board.receive(received)))
             return;
     }

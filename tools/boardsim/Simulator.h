@@ -10,7 +10,10 @@
 #include "boardsim/PseudoTerminal.h"
 
 #include <chrono>
+#include <cstdint>
+#include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <thread>
 
@@ -23,6 +26,9 @@ struct SimulatorConfig {
     BoardConfig board;
     bool pacing = true;
     double bytesPerSecond = LineBytesPerSecond;
+    // A line monitor: sees each run of bytes the board reads, on the serving
+    // thread, before the board answers it.
+    std::function<void(std::span<const std::uint8_t>)> onReceived;
 };
 
 class Simulator {
@@ -58,6 +64,7 @@ private:
     Board m_board;
     bool m_pacing;
     double m_bytesPerSecond;
+    std::function<void(std::span<const std::uint8_t>)> m_onReceived;
     std::unique_ptr<PseudoTerminal> m_terminal;
     int m_readFd = -1;
     int m_writeFd = -1;
