@@ -1,44 +1,15 @@
-// The tests' own handheld: framing, receive rules and the pty client.
+// The tests' own handheld: receive rules, report reading, the line client
+// and the lab scenario.
 #include "Handheld.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <fcntl.h>
 #include <poll.h>
-#include <termios.h>
 #include <unistd.h>
 
 namespace marlow::sim::test {
-namespace {
-
-constexpr std::size_t PayloadLimit = 8192;
-// Only a guard against a hang: a correct simulator answers in well under it.
-constexpr std::chrono::seconds ReadGuard{20};
-
-} // namespace
-
-Bytes frameOf(std::uint8_t type, const Bytes& payload) {
-    Bytes out = {0x11, 0x12, type};
-    if (type == 0x11)
-        out.push_back(0x14);
-    for (std::uint8_t byte : payload) {
-        out.push_back(byte);
-        if (byte == 0x11)
-            out.push_back(0x14);
-    }
-    out.insert(out.end(), {0x11, 0x13});
-    return out;
-}
-
-void PrintTo(const Message& message, std::ostream* out) {
-    *out << "type " << int(message.type) << " [";
-    char hex[4];
-    for (std::size_t i = 0; i < message.payload.size() && i < 16; ++i) {
-        std::snprintf(hex, sizeof hex, i == 0 ? "%02x" : " %02x", message.payload[i]);
-        *out << hex;
-    }
-    *out << (message.payload.size() > 16 ? " ...]" : "]");
-}
 
 Bytes concat(std::initializer_list<Bytes> parts) {
     Bytes all;
@@ -48,6 +19,7 @@ Bytes concat(std::initializer_list<Bytes> parts) {
 }
 
 void HandheldParser::feed(std::span<const std::uint8_t> bytes) {
+    constexpr std::size_t PayloadLimit = 8192;
     for (std::uint8_t byte : bytes) {
         switch (m_state) {
         case State::Sync1:
@@ -76,7 +48,7 @@ void HandheldParser::feed(std::span<const std::uint8_t> bytes) {
         case State::Escape:
             m_state = byte == 0x14 ? State::Payload : State::Sync1;
             if (byte == 0x13 && !m_overflow)
-                m_messages.push_back(m_current);
+                messages.push_back(m_current);
             if (byte == 0x14 && m_current.payload.size() < PayloadLimit)
                 m_current.payload.push_back(0x11);
             else if (byte == 0x14)
@@ -86,14 +58,10 @@ void HandheldParser::feed(std::span<const std::uint8_t> bytes) {
     }
 }
 
-void HandheldParser::timeOut() {
-    m_state = State::Sync1;
-}
-
 std::vector<Message> messagesIn(std::span<const std::uint8_t> stream) {
     HandheldParser parser;
     parser.feed(stream);
-    return parser.messages();
+    return parser.messages;
 }
 
 ReportView viewReport(const Bytes& payload) {
@@ -122,23 +90,17 @@ ReportView viewReport(const Bytes& payload) {
     return view;
 }
 
-PtyClient::PtyClient(const std::string& devicePath) {
-    m_fd = ::open(devicePath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    termios settings{};
-    if (m_fd >= 0 && ::tcgetattr(m_fd, &settings) == 0) {
-        ::cfmakeraw(&settings);
-        ::tcsetattr(m_fd, TCSANOW, &settings);
-    }
-}
+// Left as the simulator set it: its line must already be raw.
+Line::Line(const std::string& devicePath)
+    : m_fd(::open(devicePath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC)) {}
 
-PtyClient::~PtyClient() {
+Line::~Line() {
     if (m_fd >= 0)
         ::close(m_fd);
 }
 
-void PtyClient::send(const Bytes& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
+void Line::send(const Bytes& bytes) {
+    for (std::size_t done = 0; done < bytes.size();) {
         const ssize_t written = ::write(m_fd, bytes.data() + done, bytes.size() - done);
         if (written > 0)
             done += static_cast<std::size_t>(written);
@@ -147,49 +109,45 @@ void PtyClient::send(const Bytes& bytes) {
     }
 }
 
-bool PtyClient::readSome() {
-    pollfd fd{m_fd, POLLIN, 0};
-    if (::poll(&fd, 1, 100) <= 0)
-        return false;
-    std::uint8_t buffer[4096];
-    const ssize_t count = ::read(m_fd, buffer, sizeof buffer);
-    if (count <= 0)
-        return false;
-    const std::span received(buffer, static_cast<std::size_t>(count));
-    m_parser.feed(received);
-    m_unclaimed.insert(m_unclaimed.end(), received.begin(), received.end());
-    return true;
-}
-
-std::vector<Message>
-PtyClient::readUntil(const std::function<bool(const std::vector<Message>&)>& done) {
-    const auto deadline = std::chrono::steady_clock::now() + ReadGuard;
-    std::vector<Message> fresh;
-    for (;;) {
-        const auto& all = m_parser.messages();
-        fresh.assign(all.begin() + static_cast<std::ptrdiff_t>(m_delivered), all.end());
-        if (done(fresh) || std::chrono::steady_clock::now() > deadline)
-            break;
-        readSome();
+Bytes Line::readUntil(const std::function<bool(const Bytes&)>& done) {
+    // Only a guard against a hang: a correct simulator answers well inside it.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    Bytes received;
+    while (!done(received) && std::chrono::steady_clock::now() < deadline) {
+        pollfd readable{m_fd, POLLIN, 0};
+        std::uint8_t buffer[4096];
+        const ssize_t count =
+            ::poll(&readable, 1, 100) == 1 ? ::read(m_fd, buffer, sizeof buffer) : 0;
+        if (count > 0)
+            received.insert(received.end(), buffer, buffer + count);
+        else if (count == 0 && readable.revents != 0)
+            break; // the other end has closed
     }
-    m_delivered += fresh.size();
-    return fresh;
+    return received;
 }
 
-std::vector<Message> PtyClient::readThrough(std::uint8_t type) {
-    return readUntil([type](const std::vector<Message>& messages) {
+std::vector<Message> Line::readThrough(std::uint8_t type) {
+    return messagesIn(readUntil([type](const Bytes& bytes) {
+        const std::vector<Message> messages = messagesIn(bytes);
         return std::any_of(messages.begin(), messages.end(),
                            [type](const Message& m) { return m.type == type; });
-    });
+    }));
 }
 
-Bytes PtyClient::readBytes(std::size_t count) {
-    const auto deadline = std::chrono::steady_clock::now() + ReadGuard;
-    while (m_unclaimed.size() < count && std::chrono::steady_clock::now() < deadline)
-        readSome();
-    Bytes out;
-    out.swap(m_unclaimed);
-    return out;
+BoardConfig labConfig() {
+    BoardConfig config;
+    config.scenario.seed = 7;
+    config.scenario.accessPoints = {
+        {{0x00, 0x11, 0x22, 0x33, 0x44, 0x55}, "lab", 6, 120, 80, 0},
+        {{0x00, 0x11, 0x22, 0x33, 0x44, 0xAA}, "guest", 1, 600, 400, 0},
+        {{0x00, 0x11, 0x22, 0x33, 0xEE, 0xEE}, "far", 11, 100000, 0, 0},
+    };
+    return config;
+}
+
+std::vector<Message> scanAt(Board& board, Point at) {
+    board.setSurveyPosition(at);
+    return messagesIn(board.receive(encodeFrame(3, Bytes{7})).bytes());
 }
 
 } // namespace marlow::sim::test

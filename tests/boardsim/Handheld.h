@@ -1,49 +1,36 @@
 // The handheld's end of the line for the simulator's tests, written apart
-// from the simulator so that each checks the other: a frame encoder, a
-// receive parser that follows the handheld's rules (a mismatching byte is
-// consumed, a time-out inside a frame drops it, payloads over 8192 bytes
-// are dropped) and a client on the simulator's pseudo-terminal.
+// from the simulator so that each checks the other: a receive parser that
+// follows the handheld's rules (a mismatching byte is consumed, a time-out
+// inside a frame drops it, payloads over 8192 bytes are dropped), a reader of
+// report payloads and a client on a line; and a small lab scenario.
 #pragma once
 
-#include <chrono>
-#include <cstdint>
+#include "boardsim/Board.h"
+
 #include <functional>
 #include <initializer_list>
-#include <ostream>
 #include <span>
 #include <string>
 #include <vector>
 
 namespace marlow::sim::test {
 
-using Bytes = std::vector<std::uint8_t>;
+using Message = Frame;
 
-struct Message {
-    std::uint8_t type = 0;
-    Bytes payload;
-
-    bool operator==(const Message&) const = default;
-};
-
-// For test failures: "type 15 [00 ce 47 00 ...]".
-void PrintTo(const Message& message, std::ostream* out);
-
-Bytes frameOf(std::uint8_t type, const Bytes& payload = {});
 Bytes concat(std::initializer_list<Bytes> parts);
 
 class HandheldParser {
 public:
     void feed(std::span<const std::uint8_t> bytes);
     // The line was quiet for longer than the handheld's 251 ms byte time-out.
-    void timeOut();
-    const std::vector<Message>& messages() const { return m_messages; }
+    void timeOut() { m_state = State::Sync1; }
+    std::vector<Message> messages;
 
 private:
     enum class State { Sync1, Sync2, Type, TypeEscape, Payload, Escape };
     State m_state = State::Sync1;
     Message m_current;
     bool m_overflow = false;
-    std::vector<Message> m_messages;
 };
 
 std::vector<Message> messagesIn(std::span<const std::uint8_t> stream);
@@ -60,29 +47,36 @@ struct ReportView {
 
 ReportView viewReport(const Bytes& payload);
 
-class PtyClient {
+// The handheld's end of a line: a pseudo-terminal's slave device opened raw,
+// or a descriptor taken over (one end of a socket pair). Closed with it.
+class Line {
 public:
-    explicit PtyClient(const std::string& devicePath);
-    ~PtyClient();
-    PtyClient(const PtyClient&) = delete;
-    PtyClient& operator=(const PtyClient&) = delete;
+    explicit Line(int fd) : m_fd(fd) {}
+    explicit Line(const std::string& devicePath);
+    ~Line();
+    Line(const Line&) = delete;
+    Line& operator=(const Line&) = delete;
 
     bool isOpen() const { return m_fd >= 0; }
     void send(const Bytes& bytes);
-    // Reads until the messages so far satisfy done; gives up after a
-    // generous failure guard and returns what arrived.
-    std::vector<Message> readUntil(const std::function<bool(const std::vector<Message>&)>& done);
+    // Reads until what arrived satisfies done (or a generous guard time has
+    // passed) and returns it.
+    Bytes readUntil(const std::function<bool(const Bytes&)>& done);
+    // The messages up to and including the first one of the type.
     std::vector<Message> readThrough(std::uint8_t type);
-    // Reads until at least count bytes have arrived since the last call.
-    Bytes readBytes(std::size_t count);
 
 private:
-    bool readSome();
-
     int m_fd = -1;
-    HandheldParser m_parser;
-    std::size_t m_delivered = 0;
-    Bytes m_unclaimed;
 };
+
+// The lab: "lab" near the top left on channel 6, "guest" across the plan on
+// channel 1, "far" kilometres away on channel 11 (never heard).
+constexpr const char* LabMac = "001122334455";
+constexpr const char* GuestMac = "0011223344AA";
+constexpr const char* FarMac = "00112233EEEE";
+BoardConfig labConfig();
+
+// The messages of one scan at the position.
+std::vector<Message> scanAt(Board& board, Point at);
 
 } // namespace marlow::sim::test

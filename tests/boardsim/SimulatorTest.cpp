@@ -1,123 +1,179 @@
-// The simulator on a real pseudo-terminal (and on a socket pair), talking to
-// the tests' own handheld.
-#include "boardsim/Simulator.h"
+// The boardsim tool end to end on its pseudo-terminal, talking to the tests'
+// own handheld, and the simulator on a socket pair.
+#include "Handheld.h"
+#include "TempDir.h"
+#include "boardsim/CommandLine.h"
 
-#include "BoardFixtures.h"
-
+#include <csignal>
+#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
+#include <memory>
+#include <spawn.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+extern char** environ;
 
 namespace marlow::sim {
 namespace {
 
-using test::concat;
-using test::frameOf;
 using test::Message;
 
-const Message Firmware{1, {'1', '.', '0', '7', 0}};
-const Message Serial{2, {'T', 'B', '-', '0', '0', '0', '4', '1', '7', 0}};
+const Bytes Scan = encodeFrame(3, Bytes{7});
 
-SimulatorConfig unpaced(BoardConfig board = labConfig()) {
-    SimulatorConfig config;
-    config.board = std::move(board);
-    config.pacing = false;
-    return config;
-}
+// A running boardsim with its stdin and stdout on pipes and its stderr in
+// a file.
+class Tool {
+public:
+    explicit Tool(std::vector<std::string> args) : m_errPath(m_dir.file("stderr")) {
+        int in[2];
+        int out[2];
+        EXPECT_EQ(::pipe2(in, O_CLOEXEC), 0);
+        EXPECT_EQ(::pipe2(out, O_CLOEXEC), 0);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, in[0], 0);
+        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+        posix_spawn_file_actions_addopen(&actions, 2, m_errPath.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        args.insert(args.begin(), BOARDSIM_BINARY);
+        std::vector<char*> argv;
+        for (std::string& arg : args)
+            argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        EXPECT_EQ(posix_spawn(&m_pid, BOARDSIM_BINARY, &actions, nullptr, argv.data(), environ), 0);
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(in[0]);
+        ::close(out[1]);
+        input = std::make_unique<test::Line>(in[1]);
+        m_output = std::make_unique<test::Line>(out[0]);
+    }
+    ~Tool() {
+        input.reset();
+        if (m_pid > 0)
+            ::kill(m_pid, SIGKILL), ::waitpid(m_pid, nullptr, 0);
+    }
 
-TEST(SimulatorOnPty, AnswersTheHandshakeAndSkipsWhatIsNotAFrame) {
-    Simulator simulator(unpaced());
-    ASSERT_EQ(simulator.startOnPseudoTerminal(), "");
-    EXPECT_EQ(simulator.startOnPseudoTerminal(), "the simulator is already serving");
-    test::PtyClient handheld(simulator.devicePath());
-    ASSERT_TRUE(handheld.isOpen()) << simulator.devicePath();
+    // The next line of stdout; empty at its end.
+    std::string readLine() {
+        const Bytes line = m_output->readUntil(
+            [](const Bytes& bytes) { return !bytes.empty() && bytes.back() == '\n'; });
+        return {line.begin(), line.end() - (line.empty() ? 0 : 1)};
+    }
+    int exitCode() {
+        int status = 0;
+        ::waitpid(m_pid, &status, 0);
+        m_pid = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    void signal(int number) { ::kill(m_pid, number); }
+    std::string errors() const {
+        const Bytes bytes = marlow::test::readBytes(m_errPath);
+        return {bytes.begin(), bytes.end()};
+    }
+    // Closed to end the tool's stdin.
+    std::unique_ptr<test::Line> input;
 
-    handheld.send(concat({{0x00, 0x00}, frameOf(1)}));
-    EXPECT_EQ(handheld.readThrough(1), std::vector{Firmware});
-    handheld.send(concat({{0x47, 0x11, 0x00, 0x13}, frameOf(2)}));
-    EXPECT_EQ(handheld.readThrough(2), std::vector{Serial});
-    // Mode gets no answer: the next thing to arrive answers what follows it.
-    handheld.send(concat({frameOf(8, {1}), {0x00, 0x00}, frameOf(1)}));
-    EXPECT_EQ(handheld.readThrough(1), std::vector{Firmware});
-}
+private:
+    marlow::test::TempDir m_dir;
+    std::string m_errPath;
+    pid_t m_pid = -1;
+    std::unique_ptr<test::Line> m_output;
+};
 
-TEST(SimulatorOnPty, ScanArrivesAsTheBoardMakesIt) {
-    Simulator simulator(unpaced());
-    ASSERT_EQ(simulator.startOnPseudoTerminal(), "");
-    test::PtyClient handheld(simulator.devicePath());
-    ASSERT_TRUE(handheld.isOpen());
-    Board reference(labConfig());
-
-    for (const Point at : {Point{130, 80}, Point{600, 380}}) {
-        simulator.setSurveyPosition(at);
-        handheld.send(frameOf(3, {7}));
-        const std::vector<Message> scan = handheld.readThrough(17);
-        EXPECT_EQ(scan, scanAt(reference, at));
-        EXPECT_EQ(scan.back().type, 17);
+TEST(BoardsimTool, RefusesBadOptionsAndScenarios) {
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"--bogus"}, "boardsim: unknown option \"--bogus\"\nTry \"boardsim --help\".\n"},
+        {{"--scenario"}, "boardsim: --scenario needs a value"},
+        {{"--seed", "-3"}, "boardsim: --seed: expected a number from 0 to 4294967295, got \"-3\""},
+        {{"--faults", "stall,loud"}, "boardsim: --faults: unknown fault \"loud\""},
+        {{"--scenario", "/nonexistent/site.json"},
+         "boardsim: /nonexistent/site.json: cannot read: No such file or directory"},
+    };
+    for (const auto& [args, message] : cases) {
+        Tool tool(args);
+        EXPECT_EQ(tool.readLine(), "") << args[0];
+        EXPECT_EQ(tool.exitCode(), 2) << args[0];
+        EXPECT_EQ(tool.errors().rfind(message, 0), 0u) << tool.errors();
     }
 }
 
-TEST(SimulatorOnPty, PacingKeepsToTheLineRate) {
-    SimulatorConfig config; // paced
-    config.board = labConfig();
-    config.board.faults = {Fault::Oversize}; // over 9000 bytes in one scan
-    Simulator simulator(config);
-    ASSERT_EQ(simulator.startOnPseudoTerminal(), "");
-    test::PtyClient handheld(simulator.devicePath());
+// The board the tool plays with these options, for what it should send.
+Board referenceBoard(const std::vector<std::string>& args) {
+    return Board(configFor(parseCommandLine(args)).config.board);
+}
+
+TEST(BoardsimTool, ServesOnItsTerminalUntilStdinEnds) {
+    const std::vector<std::string> args = {"--no-pacing", "--seed", "3", "--faults", "stall"};
+    Tool tool(args);
+    const std::string device = tool.readLine();
+    ASSERT_EQ(device.rfind("/dev/pts/", 0), 0u) << device;
+    test::Line handheld(device);
     ASSERT_TRUE(handheld.isOpen());
+    handheld.send(test::concat({{0x00, 0x00, 0x47, 0x11, 0x00}, encodeFrame(1, {})}));
+    EXPECT_EQ(handheld.readThrough(1), (std::vector<Message>{{1, {'1', '.', '0', '7', 0}}}));
+
+    // Standing under the office's channel-1 access point at (110, 70).
+    const std::string commands = "nonsense\n\n  at 110 70\n";
+    tool.input->send({commands.begin(), commands.end()});
+    EXPECT_EQ(tool.readLine(), "position 110 70");
+    const auto start = std::chrono::steady_clock::now();
+    handheld.send(Scan);
+    const std::vector<Message> scan = handheld.readThrough(17);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, StallLength);
+    Board reference = referenceBoard(args);
+    EXPECT_EQ(scan, test::scanAt(reference, {110, 70}));
+    int strongest = -128;
+    for (const Message& m : scan) {
+        const test::ReportView report = test::viewReport(m.payload);
+        if (m.type == 15 && report.mac == "001A2B3C0101")
+            strongest = std::max<int>(strongest, report.rssi);
+    }
+    EXPECT_GE(strongest, -40);
+
+    tool.input.reset();
+    EXPECT_EQ(tool.exitCode(), 0);
+    EXPECT_EQ(tool.errors(), "boardsim: ignoring \"nonsense\": expected \"at X Y\"\n");
+}
+
+TEST(BoardsimTool, PacesToTheLineRateAndStopsOnTerminate) {
+    const std::vector<std::string> args = {"--faults", "oversize"}; // over 9000 bytes a scan
+    Tool tool(args);
+    test::Line handheld(tool.readLine());
+    ASSERT_TRUE(handheld.isOpen());
+    Board reference = referenceBoard(args);
+    const Bytes expected = reference.receive(Scan).bytes();
 
     const auto start = std::chrono::steady_clock::now();
-    handheld.send(frameOf(3, {7}));
-    const Bytes received = handheld.readBytes(4000);
+    handheld.send(Scan);
+    const Bytes received = handheld.readUntil([](const Bytes& b) { return b.size() >= 4000; });
     const auto elapsed = std::chrono::steady_clock::now() - start;
     ASSERT_GE(received.size(), 4000u);
+    EXPECT_EQ(received, Bytes(expected.begin(), expected.begin() + received.size()));
     // 3840 bytes a second: 4000 bytes take more than a second.
     EXPECT_GE(elapsed, std::chrono::milliseconds(800));
     // Stopping in the middle of a paced frame.
-    simulator.stop();
-    EXPECT_EQ(simulator.devicePath(), "");
-}
-
-TEST(SimulatorOnPty, StallHoldsTheLineInsideAFrame) {
-    BoardConfig board = labConfig();
-    board.faults = {Fault::Stall};
-    Simulator simulator(unpaced(board));
-    ASSERT_EQ(simulator.startOnPseudoTerminal(), "");
-    test::PtyClient handheld(simulator.devicePath());
-    ASSERT_TRUE(handheld.isOpen());
-
-    const auto start = std::chrono::steady_clock::now();
-    handheld.send(frameOf(3, {7}));
-    EXPECT_EQ(handheld.readThrough(17).back().type, 17);
-    EXPECT_GE(std::chrono::steady_clock::now() - start, StallLength);
+    tool.signal(SIGTERM);
+    EXPECT_EQ(tool.exitCode(), 0);
 }
 
 TEST(SimulatorOnDescriptors, ServesASocketPair) {
     int ends[2];
     ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends), 0);
-    {
-        Simulator simulator(unpaced());
-        ASSERT_EQ(simulator.startOnDescriptors(ends[0], ends[0]), "");
-        EXPECT_EQ(simulator.devicePath(), "");
-        const Bytes request = concat({{0x00, 0x00}, frameOf(2), frameOf(1)});
-        ASSERT_EQ(::write(ends[1], request.data(), request.size()),
-                  static_cast<ssize_t>(request.size()));
-
-        const Bytes expected = concat({frameOf(2, Serial.payload), frameOf(1, Firmware.payload)});
-        Bytes received;
-        pollfd readable{ends[1], POLLIN, 0};
-        while (received.size() < expected.size() && ::poll(&readable, 1, 20000) == 1) {
-            std::uint8_t buffer[256];
-            const ssize_t count = ::read(ends[1], buffer, sizeof buffer);
-            if (count <= 0)
-                break;
-            received.insert(received.end(), buffer, buffer + count);
-        }
-        EXPECT_EQ(received, expected);
-    }
+    test::Line handheld(ends[1]);
+    SimulatorConfig config;
+    config.board = test::labConfig();
+    Simulator simulator(config);
+    ASSERT_EQ(simulator.startOnDescriptors(ends[0], ends[0]), "");
+    EXPECT_EQ(simulator.startOnDescriptors(ends[0], ends[0]), "the simulator is already serving");
+    EXPECT_EQ(simulator.devicePath(), "");
+    handheld.send(test::concat({encodeFrame(2, {}), encodeFrame(1, {})}));
+    EXPECT_EQ(handheld.readThrough(1),
+              (std::vector<Message>{{2, {'T', 'B', '-', '0', '0', '0', '4', '1', '7', 0}},
+                                    {1, {'1', '.', '0', '7', 0}}}));
+    simulator.stop();
     ::close(ends[0]);
-    ::close(ends[1]);
 }
 
 } // namespace
