@@ -1,5 +1,6 @@
 // Save Site Data and the full rewrite: the bytes they produce, checked
-// against a literal in-place update, and what they refuse to do.
+// against a literal in-place update, what they refuse to do, and saves whose
+// writes fail part-way.
 #include "sitefile/SiteWriter.h"
 
 #include "SiteFixtures.h"
@@ -7,9 +8,11 @@
 #include "sitefile/SiteFormat.h"
 #include "sitefile/SiteReader.h"
 
+#include <csignal>
 #include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,7 +22,6 @@ namespace {
 using test::appendRecord;
 using test::apRecord;
 using test::Bytes;
-using test::committedPlaceholder;
 
 constexpr std::uint32_t SaveTime = 0x6543210F;
 
@@ -41,7 +43,6 @@ void saveInPlace(const std::string& path, const HeaderBytes& header, const Recor
     ASSERT_GE(fd, 0);
     const SiteHeaderFields f = decodeHeader(header);
     auto put = [&](const void* p, std::size_t n) { ASSERT_EQ(::write(fd, p, n), ssize_t(n)); };
-    ::lseek(fd, 0, SEEK_SET);
     put(header.data(), header.size());
     ::lseek(fd, f.signatureOffset, SEEK_SET);
     for (int y = 99; y >= 0; --y) {
@@ -53,9 +54,7 @@ void saveInPlace(const std::string& path, const HeaderBytes& header, const Recor
     }
     ASSERT_EQ(::ftruncate(fd, f.dataOffset), 0);
     ::lseek(fd, f.dataOffset, SEEK_SET);
-    std::uint8_t sizes[8];
-    writeU32(sizes, 42);
-    writeU32(sizes + 4, 41);
+    const std::uint8_t sizes[8] = {42, 0, 0, 0, 41, 0, 0, 0};
     put(sizes, 8);
 
     std::uint8_t pointBuf[42];
@@ -65,9 +64,7 @@ void saveInPlace(const std::string& path, const HeaderBytes& header, const Recor
     std::uint16_t count = 0;
     auto closePoint = [&] {
         encodePointRecord(pointBuf, *opened, count);
-        ::lseek(fd, pointAt, SEEK_SET);
-        put(pointBuf, 42);
-        ::lseek(fd, 0, SEEK_END);
+        ASSERT_EQ(::pwrite(fd, pointBuf, 42, pointAt), 42);
     };
     for (const SurveyRecord& r : store) {
         if (!opened || r.x != opened->x || r.y != opened->y || r.channel == 0) {
@@ -102,8 +99,8 @@ protected:
     void fillStore() {
         appendRecord(store, apRecord(100, 200, 1, -45, "first"));
         appendRecord(store, apRecord(100, 200, 2, -72, std::string(40, 'x')));
-        appendRecord(store, committedPlaceholder(100, 200));
-        appendRecord(store, committedPlaceholder(100, 200));
+        appendRecord(store, test::committedPlaceholder(100, 200));
+        appendRecord(store, test::committedPlaceholder(100, 200));
         appendRecord(store, apRecord(7, 8, 3, -90, "", 13));
     }
 
@@ -114,36 +111,24 @@ protected:
 
 TEST_F(SiteWriter, SaveGivesTheBytesOfAnInPlaceUpdate) {
     fillStore();
-    const std::string reference = dir.file("reference.tws");
-    std::filesystem::copy_file(path(), reference);
-    HeaderBytes stamped = site.header;
-    stampHeader(stamped, SaveTime);
-    saveInPlace(reference, stamped, store, DiagonalSignature());
-
-    ASSERT_FALSE(saveSiteData(path(), site, store, DiagonalSignature(), SaveTime));
-    EXPECT_EQ(test::readBytes(path()), test::readBytes(reference));
-    EXPECT_EQ(site.header, stamped);
-}
-
-TEST_F(SiteWriter, SaveChangesOnlyStatusAndTimeInTheHeader) {
     site.header[header::StatusByte] = 0x7F;
     site.header[60] = 0x33; // a byte nothing interprets
-    ASSERT_FALSE(saveSiteData(path(), site, store, BlankSignature(), SaveTime));
-    const Bytes saved = test::readBytes(path());
-    EXPECT_EQ(saved[header::StatusByte], 0);
-    EXPECT_EQ(readU32(&saved[header::SaveTime]), SaveTime);
-    EXPECT_EQ(saved[60], 0x33);
-}
-
-TEST_F(SiteWriter, SaveStoresTheSignatureFromTheBottomRowUp) {
-    ASSERT_FALSE(saveSiteData(path(), site, store, DiagonalSignature(), SaveTime));
-    const Bytes saved = test::readBytes(path());
-    const std::size_t block = decodeHeader(site.header).signatureOffset;
-    auto stored = [&](int x, int y) { return readU32(&saved[block + 4 * ((99 - y) * 200 + x)]); };
-    EXPECT_EQ(stored(0, 0), SignatureInk);
-    EXPECT_EQ(stored(198, 99), SignatureInk);
-    EXPECT_EQ(stored(1, 0), SignatureWhite);
-    EXPECT_EQ(stored(199, 98), SignatureWhite);
+    HeaderBytes stamped = site.header;
+    stamped[header::StatusByte] = 0;
+    writeU32(&stamped[header::SaveTime], SaveTime);
+    // Over the opened file, and to a file that has gone, whose bytes the save
+    // does not write read as zeros.
+    for (const std::string name : {"site", "fresh"}) {
+        const std::string reference = dir.file(name + "-reference.tws");
+        if (name == "site")
+            std::filesystem::copy_file(path(), reference);
+        saveInPlace(reference, stamped, store, DiagonalSignature());
+        SiteState state = site;
+        const std::string target = dir.file(name + ".tws");
+        ASSERT_FALSE(saveSiteData(target, state, store, DiagonalSignature(), SaveTime));
+        EXPECT_EQ(test::readBytes(target), test::readBytes(reference));
+        EXPECT_EQ(state.header, stamped);
+    }
 }
 
 TEST_F(SiteWriter, SavedSurveyLoadsBackUnchanged) {
@@ -156,48 +141,28 @@ TEST_F(SiteWriter, SavedSurveyLoadsBackUnchanged) {
 
     // Placeholders come back with the reader's content; access points whole,
     // SSIDs cut to the stored 32 bytes.
-    ASSERT_EQ(loaded.size(), store.size());
-    auto it = loaded.begin();
-    EXPECT_STREQ(it->ssid, "first");
-    EXPECT_EQ((it++)->rssi, -45);
-    EXPECT_EQ(textOf(it->ssid), std::string(32, 'x'));
-    EXPECT_EQ((it++)->rssi, -72);
-    for (int i = 0; i < 2; ++i, ++it) {
-        EXPECT_EQ(it->channel, 0);
-        EXPECT_EQ(it->rssi, -100);
-        EXPECT_STREQ(it->pointName, "FILL");
-    }
-    EXPECT_EQ(it->x, 7);
-    EXPECT_EQ(it->channel, 13);
+    EXPECT_EQ(test::describe(loaded),
+              (std::vector<std::string>{"TEST 100,200 001100000001 6 -45 first",
+                                        "TEST 100,200 001100000002 6 -72 " + std::string(32, 'x'),
+                                        "FILL 100,200 000000000000 0 -100 ",
+                                        "FILL 100,200 000000000000 0 -100 ",
+                                        "TEST 7,8 001100000003 13 -90 "}));
 
     // A second save of what was loaded gives the same file again.
     const Bytes first = test::readBytes(path());
     site = reopened.site.state;
     ASSERT_FALSE(saveSiteData(path(), site, loaded, BlankSignature(), SaveTime));
     EXPECT_EQ(test::readBytes(path()), first);
-}
 
-TEST_F(SiteWriter, SavingAnEmptyStoreReplacesTheStoredPoints) {
-    fillStore();
-    ASSERT_FALSE(saveSiteData(path(), site, store, BlankSignature(), SaveTime));
-    RecordList empty; // the site was opened without keeping its points
+    // An empty store (the site opened without keeping its points) replaces
+    // the stored points.
+    RecordList empty;
     ASSERT_FALSE(saveSiteData(path(), site, empty, BlankSignature(), SaveTime));
     const Bytes saved = test::readBytes(path());
     const std::size_t data = decodeHeader(site.header).dataOffset;
     EXPECT_EQ(saved.size(), data + 8);
     EXPECT_EQ(readU32(&saved[data]), 42u);
     EXPECT_EQ(readU32(&saved[data + 4]), 41u);
-}
-
-TEST_F(SiteWriter, SaveToAMissingFileWritesWhatAnUpdateInPlaceWould) {
-    fillStore();
-    const std::string fresh = dir.file("fresh.tws");
-    const std::string reference = dir.file("reference.tws");
-    HeaderBytes stamped = site.header;
-    stampHeader(stamped, SaveTime);
-    saveInPlace(reference, stamped, store, DiagonalSignature());
-    ASSERT_FALSE(saveSiteData(fresh, site, store, DiagonalSignature(), SaveTime));
-    EXPECT_EQ(test::readBytes(fresh), test::readBytes(reference));
 }
 
 TEST_F(SiteWriter, SaveKeepsPermissionsAndFollowsLinks) {
@@ -224,14 +189,6 @@ TEST_F(SiteWriter, SignatureThatWouldOverwriteOtherRegionsIsRefused) {
     EXPECT_NE(error.detail.find("overlaps the floor plan"), std::string::npos);
     EXPECT_EQ(test::readBytes(path()), before);
     EXPECT_EQ(dir.entries(), std::vector<std::string>{"site.tws"});
-}
-
-TEST_F(SiteWriter, SaveWithNoPathOrDirectoryFails) {
-    EXPECT_EQ(saveSiteData("", site, store, BlankSignature(), SaveTime).kind,
-              SiteErrorKind::CannotUpdate);
-    EXPECT_EQ(
-        saveSiteData(dir.file("absent/site.tws"), site, store, BlankSignature(), SaveTime).kind,
-        SiteErrorKind::CannotUpdate);
 }
 
 TEST_F(SiteWriter, FullRewritePutsThePlanAfterTheHeaderAndCountsEveryRecord) {
@@ -266,6 +223,64 @@ TEST_F(SiteWriter, FullRewriteWithoutItsBitmapLeavesTheSiteAlone) {
               SiteErrorKind::CannotUpdate);
     EXPECT_EQ(test::readBytes(path()), before);
     EXPECT_EQ(dir.entries(), (std::vector<std::string>{"site.tws", "tmpsite.bmp"}));
+}
+
+// Caps the size of any file this process writes, as a full disk would; the
+// signal the kernel sends on the first refused write is ignored meanwhile.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        m_previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        ::getrlimit(RLIMIT_FSIZE, &m_previous);
+        rlimit limit = m_previous;
+        limit.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &m_previous);
+        std::signal(SIGXFSZ, m_previousHandler);
+    }
+
+private:
+    rlimit m_previous{};
+    void (*m_previousHandler)(int) = nullptr;
+};
+
+// A save whose writes fail part-way: the error is reported and the previous
+// file survives untouched, with no temporary file left behind.
+TEST(WriteFailure, FailedSaveKeepsThePreviousFile) {
+    test::TempDir dir;
+    const std::string path = dir.file("site.tws");
+    test::makeSite(path, 300, 200);
+    OpenResult opened = openSite(path);
+    ASSERT_FALSE(opened.error);
+    RecordList store;
+    for (int i = 0; i < 50; ++i)
+        test::appendRecord(store, test::apRecord(i, i, static_cast<std::uint8_t>(i), -50));
+    const test::Bytes before = test::readBytes(path);
+    const HeaderBytes headerBefore = opened.site.state.header;
+
+    // Stop in the floor plan, in the signature and in the survey data.
+    for (rlim_t limit :
+         {rlim_t{10000}, rlim_t{before.size() - 1000}, rlim_t{before.size() + 500}}) {
+        SiteError error;
+        {
+            FileSizeLimit cap(limit);
+            error = saveSiteData(path, opened.site.state, store, BlankSignature(), 1);
+        }
+        EXPECT_EQ(error.message, "Could not update site") << limit;
+        EXPECT_FALSE(error.detail.empty());
+        EXPECT_EQ(test::readBytes(path), before);
+        EXPECT_EQ(dir.entries(), std::vector<std::string>{"site.tws"});
+        EXPECT_EQ(opened.site.state.header, headerBefore);
+    }
+
+    test::writeBytes(dir.file("tmpsite.bmp"), test::Bytes(70000, 9));
+    {
+        FileSizeLimit cap(20000);
+        EXPECT_TRUE(rewriteSite(path, opened.site.state, store, dir.file("tmpsite.bmp")));
+    }
+    EXPECT_EQ(test::readBytes(path), before);
 }
 
 } // namespace
