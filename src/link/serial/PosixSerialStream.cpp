@@ -65,6 +65,10 @@ std::unique_ptr<PosixSerialStream> PosixSerialStream::open(const std::string& de
 }
 
 PosixSerialStream::~PosixSerialStream() {
+    // The exclusive mark belongs to the tty, not to this descriptor: while
+    // the far end keeps the device open (a pseudo-terminal's master does) it
+    // would outlive the close and lock out the next program.
+    ::ioctl(m_fd, TIOCNXCL);
     ::close(m_fd);
 }
 
