@@ -1,15 +1,24 @@
 #include "SurveyRecord.h"
 
+#include <array>
 #include <cstring>
 
 namespace marlow {
 
 void formatMacText(char (&text)[16], const std::uint8_t (&mac)[6]) {
-    static constexpr char digits[] = "0123456789ABCDEF";
-    for (int i = 0; i < 6; ++i) {
-        text[2 * i] = digits[mac[i] >> 4];
-        text[2 * i + 1] = digits[mac[i] & 0x0F];
-    }
+    // Two digits per byte from one table look-up; loading a large site
+    // formats one MAC text per record.
+    static constexpr auto pairs = [] {
+        std::array<char, 512> table{};
+        constexpr char digits[] = "0123456789ABCDEF";
+        for (int i = 0; i < 256; ++i) {
+            table[static_cast<std::size_t>(2 * i)] = digits[i >> 4];
+            table[static_cast<std::size_t>(2 * i + 1)] = digits[i & 0x0F];
+        }
+        return table;
+    }();
+    for (int i = 0; i < 6; ++i)
+        std::memcpy(text + 2 * i, &pairs[static_cast<std::size_t>(2 * mac[i])], 2);
     std::memset(text + 12, 0, sizeof text - 12);
 }
 
