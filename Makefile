@@ -43,7 +43,7 @@ test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
 demo: build
-	$(BUILD)/tools/tws/tws info $(BUILD)/resources/office.tws
+	$(BUILD)/src/shell/marlow --demo
 
 # The Qt-free core under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize: deps

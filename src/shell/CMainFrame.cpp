@@ -1,0 +1,122 @@
+// The main frame: its layout, the command bar, the status refresh and the
+// shutdown on minimise.
+#include "shell/CMainFrame.h"
+
+#include "view/ArtPaths.h"
+#include "view/widget/CommandIds.h"
+#include "view/widget/MessageBoxes.h"
+#include "view/widget/MessageEvent.h"
+
+#include <QAction>
+#include <QIcon>
+#include <QToolBar>
+#include <QVBoxLayout>
+#include <cstdint>
+
+namespace marlow {
+
+namespace {
+
+struct CommandButton {
+    int id;
+    const char* icon;
+    // The command's prompt, which names the button's action.
+    const char* prompt;
+    const char* toolTip;
+};
+
+// In the order of the bar, left to right.
+constexpr CommandButton CommandButtons[] = {
+    {command::OpenSite, art::OpenIcon, "Open a Site", "Open a Site File"},
+    {command::SaveSiteData, art::SaveIcon, "Save Site Data", "Save Site File"},
+    {command::ColorRanges, art::ColorsIcon, "Color Ranges", "RSSI Color Scale"},
+    {command::ZoomIn, art::ZoomInIcon, "Zoom In", "Zoom In"},
+    {command::ZoomOut, art::ZoomOutIcon, "Zoom Out", "Zoom Out"},
+    {command::Help, art::HelpIcon, "Help", "Help"},
+    {command::About, art::AboutIcon, "About", "About"},
+};
+
+constexpr int ButtonImageSize = 16;
+
+// A message parameter's low 16 bits, read as a signed number.
+int signedLowWord(std::uintptr_t value) {
+    return static_cast<std::int16_t>(static_cast<std::uint16_t>(value & 0xFFFFu));
+}
+
+} // namespace
+
+CMainFrame::CMainFrame(const ViewContext& context) : m_statusMessage(context.statusMessage) {
+    setWindowTitle(QString::fromLatin1(AppTitle));
+    setWindowIcon(QIcon(QString::fromLatin1(art::AppIcon)));
+
+    auto* client = new QWidget(this);
+    auto* column = new QVBoxLayout(client);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    m_view = new CMarlowView(context, client);
+    m_statusPanes = new StatusPanes(client);
+    column->addWidget(m_view, 1);
+    column->addWidget(m_statusPanes);
+    setCentralWidget(client);
+
+    buildCommandBar();
+
+    auto* exit = new QAction(this);
+    exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    connect(exit, &QAction::triggered, this, &QWidget::close);
+    addAction(exit);
+
+    resize(InitialWidth, InitialHeight);
+    m_view->setFocus();
+}
+
+CMainFrame::~CMainFrame() = default;
+
+void CMainFrame::buildCommandBar() {
+    m_commandBar = new QToolBar(QStringLiteral("Command bar"), this);
+    m_commandBar->setMovable(false);
+    m_commandBar->setFloatable(false);
+    m_commandBar->setIconSize({ButtonImageSize, ButtonImageSize});
+    m_commandBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    for (const CommandButton& button : CommandButtons) {
+        QAction* action = m_commandBar->addAction(QIcon(QString::fromLatin1(button.icon)),
+                                                  QString::fromLatin1(button.prompt));
+        action->setToolTip(QString::fromLatin1(button.toolTip));
+        action->setData(button.id);
+        connect(action, &QAction::triggered, m_view,
+                [view = m_view, id = button.id] { view->dispatchCommand(id); });
+    }
+    addToolBar(Qt::BottomToolBarArea, m_commandBar);
+}
+
+bool CMainFrame::event(QEvent* event) {
+    if (event->type() == m_statusMessage) {
+        onStatusUpdate(static_cast<const MessageEvent&>(*event));
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+void CMainFrame::onStatusUpdate(const MessageEvent& message) {
+    // Posted only after a point has been committed to an open site; without
+    // one there is nothing counted yet.
+    const SiteState* site = m_view->site();
+    const int locations = site ? site->locationCount : 0;
+    const int apRecords = site ? site->apRecordCount : 0;
+    m_statusPanes->setPaneText(0, QString::asprintf("L: %d", locations));
+    m_statusPanes->setPaneText(1, QString::asprintf("P: %d", apRecords));
+    m_statusPanes->setPaneText(2, QString::asprintf("X: %d", signedLowWord(message.wParam())));
+    m_statusPanes->setPaneText(
+        3,
+        QString::asprintf("Y: %d", signedLowWord(static_cast<std::uintptr_t>(message.lParam()))));
+}
+
+void CMainFrame::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isMinimized()) {
+        m_view->stopLink();
+        close();
+    }
+}
+
+} // namespace marlow

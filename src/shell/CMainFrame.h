@@ -1,0 +1,50 @@
+// CMainFrame: the program's only top-level window. It hosts the map view,
+// the status panes directly above the command bar at the bottom edge, and
+// the command bar's seven buttons, whose commands the view runs. It shows
+// the survey counters when the view posts MARL_STATUS_UPDATE, and turns
+// minimising into shutdown: the serial link is stopped, then the window
+// closes and the program ends.
+#pragma once
+
+#include "shell/StatusPanes.h"
+#include "view/widget/CMarlowView.h"
+#include "view/widget/ViewContext.h"
+
+#include <QMainWindow>
+
+class QToolBar;
+
+namespace marlow {
+
+class MessageEvent;
+
+class CMainFrame final : public QMainWindow {
+public:
+    // The handheld's screen, the size the window opens at.
+    static constexpr int InitialWidth = 240;
+    static constexpr int InitialHeight = 320;
+
+    explicit CMainFrame(const ViewContext& context);
+    ~CMainFrame() override;
+
+    CMarlowView* view() const { return m_view; }
+    StatusPanes* statusPanes() const { return m_statusPanes; }
+    QToolBar* commandBar() const { return m_commandBar; }
+
+protected:
+    bool event(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    // The command bar cannot be hidden: no menu of bars.
+    QMenu* createPopupMenu() override { return nullptr; }
+
+private:
+    void buildCommandBar();
+    void onStatusUpdate(const MessageEvent& message);
+
+    QEvent::Type m_statusMessage;
+    CMarlowView* m_view = nullptr;
+    StatusPanes* m_statusPanes = nullptr;
+    QToolBar* m_commandBar = nullptr;
+};
+
+} // namespace marlow

@@ -1,0 +1,37 @@
+// The program's command line:
+//   marlow [--port DEVICE] [--demo] [SITE.tws]
+// plus --help and --version. It is read before the application starts, so
+// that --help and --version answer without a display.
+#pragma once
+
+#include <QStringList>
+#include <string>
+
+namespace marlow {
+
+inline constexpr const char* ProgramVersion = "1.71";
+
+struct StartOptions {
+    // The analyzer board's device; empty: found through the driver registry.
+    std::string port;
+    // Runs the simulated board of the sample office and opens that site.
+    bool demo = false;
+    // A site file to open once the window is shown; empty: none (with
+    // --demo: the sample office).
+    std::string sitePath;
+    // Print how long the window took to appear (MARLOW_STARTUP_REPORT set).
+    bool reportStartup = false;
+};
+
+struct CommandLineResult {
+    StartOptions options;
+    // What to print before ending at once: the usage or the version.
+    std::string answer;
+    // Empty when the command line is good.
+    std::string error;
+};
+
+// `arguments` starts with the program's name.
+CommandLineResult parseCommandLine(const QStringList& arguments);
+
+} // namespace marlow
