@@ -1,138 +1,372 @@
-// What all dialogs share: their captions and buttons, and their layout in
-// dialog units scaled with the owner's window so that every dialog, control
-// and text fits its place. The colour legend's swatches and the About box.
+// The dialogs: their captions and buttons, and their layout in dialog units
+// scaled with the owner's window so that every control and text fits its
+// place; the point dialog's lines, drawing and delete; the sign-off
+// dialog's pad and its read-back; the colour legend, the About box and the
+// help list.
 #include "dialogs/Dialogs.h"
 
-#include "DialogTestSupport.h"
+#include "SiteFixtures.h"
 #include "dialogs/AboutDialog.h"
 #include "dialogs/HelpDialog.h"
 #include "dialogs/PointInfoDialog.h"
+#include "dialogs/PointInfoText.h"
 #include "dialogs/RssiLegendDialog.h"
 #include "dialogs/SignOffDialog.h"
 #include "dialogs/SignaturePad.h"
+#include "measure/Measurement.h"
+#include "sitefile/SiteFormat.h"
 
+#include <QApplication>
 #include <QLabel>
+#include <QListWidget>
+#include <QMouseEvent>
 #include <QPushButton>
+#include <QScrollBar>
+#include <climits>
+#include <cstring>
+#include <gtest/gtest.h>
+#include <map>
 
 namespace marlow {
 namespace {
 
-QStringList textsOf(const QList<QLabel*>& labels, const QLabel* leaveOut = nullptr) {
+using test::appendRecord;
+using test::apRecord;
+
+constexpr QRgb Black = qRgb(0, 0, 0);
+constexpr QRgb White = qRgb(255, 255, 255);
+
+// A window of the given width (240 pixels is the handheld's scale 1) and the
+// five dialogs it owns.
+struct Owner {
+    explicit Owner(int width) { window.resize(width, width * 4 / 3); }
+    QWidget window;
+};
+struct AllDialogs : Owner {
+    explicit AllDialogs(int width) : Owner(width) {}
+    SiteState site;
+    RecordList store;
+    CPointInfoDlg point{&window, site, store};
+    CSignOffDlg signOff{&window};
+    CRssiLegendDlg legend{&window};
+    CHelpDlg help{&window};
+    CAboutDlg about{&window};
+};
+
+QImage renderImage(QWidget& widget) {
+    return widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+QStringList labelTexts(const QDialog& dialog) {
     QStringList texts;
-    for (const QLabel* label : labels) {
-        if (label != leaveOut)
-            texts << label->text();
-    }
+    for (const QLabel* label : dialog.findChildren<QLabel*>())
+        texts << label->text();
     return texts;
 }
 
-// The last button is the default one; it ends the dialog with the result.
-TEST(Dialogs, CaptionsButtonsAndWhatTheDefaultButtonEnds) {
-    SiteState site;
-    RecordList store;
-    CPointInfoDlg point(nullptr, site, store);
-    CSignOffDlg signOff(nullptr);
-    CRssiLegendDlg legend(nullptr);
-    CHelpDlg help(nullptr);
-    CAboutDlg about(nullptr);
-    const struct {
-        QDialog* dialog;
-        const char* caption;
-        QStringList buttons;
-        int result;
-    } cases[] = {
-        {&point, "Location Parms/Delete Request", {"DELETE THIS POINT"}, PointDeleted},
-        {&signOff,
-         "Sign Off On Survey",
-         {"CLEAR SIGNATURE", "SAVE SITE SURVEY"},
-         QDialog::Accepted},
-        {&legend, "Color of RSSI Values ", {"Close"}, QDialog::Accepted},
-        {&help, "Marlow Fieldwalk Help", {}, QDialog::Rejected},
-        {&about, "About Marlow Fieldwalk", {"OK"}, QDialog::Accepted},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(c.dialog->windowTitle(), QString::fromLatin1(c.caption));
-        const QList<QPushButton*> buttons = c.dialog->findChildren<QPushButton*>();
-        QStringList texts;
-        for (const QPushButton* button : buttons) {
-            texts << button->text();
-            EXPECT_EQ(button->isDefault(), button == buttons.back()) << c.caption;
+// At the handheld's width and at one and a half times it. The last button
+// is the default one; it ends the dialog with the result.
+TEST(Dialogs, CaptionsButtonsDefaultResultsAndEverythingFitsItsPlace) {
+    for (const int width : {240, 360}) {
+        AllDialogs all(width);
+        const std::tuple<QDialog*, const char*, QStringList, int> cases[] = {
+            {&all.point, "Location Parms/Delete Request", {"DELETE THIS POINT"}, PointDeleted},
+            {&all.signOff,
+             "Sign Off On Survey",
+             {"CLEAR SIGNATURE", "SAVE SITE SURVEY"},
+             QDialog::Accepted},
+            {&all.legend, "Color of RSSI Values ", {"Close"}, QDialog::Accepted},
+            {&all.help, "Marlow Fieldwalk Help", {}, QDialog::Rejected},
+            {&all.about, "About Marlow Fieldwalk", {"OK"}, QDialog::Accepted},
+        };
+        for (const auto& [dialog, caption, buttonTexts, result] : cases) {
+            EXPECT_EQ(dialog->windowTitle(), QString::fromLatin1(caption));
+            EXPECT_LE(dialog->width(), width) << caption;
+            for (const QWidget* control :
+                 dialog->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+                EXPECT_TRUE(dialog->rect().contains(control->geometry()))
+                    << caption << ": " << control->metaObject()->className();
+            for (const QLabel* label : dialog->findChildren<QLabel*>())
+                EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width())
+                    << label->text().toStdString();
+            const QList<QPushButton*> buttons = dialog->findChildren<QPushButton*>();
+            QStringList texts;
+            for (const QPushButton* button : buttons) {
+                texts << button->text();
+                EXPECT_EQ(button->isDefault(), button == buttons.back()) << caption;
+            }
+            EXPECT_EQ(texts, buttonTexts) << caption;
+            if (!buttons.isEmpty())
+                buttons.back()->click();
+            EXPECT_EQ(dialog->result(), result) << caption;
         }
-        EXPECT_EQ(texts, c.buttons) << c.caption;
-        if (!buttons.isEmpty())
-            buttons.back()->click();
-        EXPECT_EQ(c.dialog->result(), c.result) << c.caption;
+        // The pad is the stored 200 x 100 area at every scale.
+        EXPECT_EQ(all.signOff.pad()->size(), QSize(200, 100));
     }
-    EXPECT_EQ(
-        textsOf(about.findChildren<QLabel*>(), about.iconLabel()),
-        (QStringList{"Marlow Fieldwalk v1.71", "Copyright (C) 2026", "All rights reserved."}));
 }
 
-class DialogsAtOwnerWidth : public testing::TestWithParam<int> {};
+std::string joined(const PointInfoText& t) {
+    return t.x + "|" + t.y + "|" + t.apCount + "|" + t.mac + "|" + t.ssid + "|" + t.rssi;
+}
 
-TEST_P(DialogsAtOwnerWidth, NoDialogControlOrTextIsWiderThanItsPlace) {
-    const int width = GetParam();
-    const auto owner = test::makeOwner(width);
+TEST(PointInfoDialog, LinesOfANormalAPlaceholderAndAVeryWeakPointCutToTheirBuffers) {
+    const std::tuple<std::vector<SurveyRecord>, QPoint, std::string> cases[] = {
+        // Equally strong but later in the store: the first one stays shown.
+        {{apRecord(10, 10, 0x09, -50, "elsewhere"), apRecord(120, 45, 0x01, -71, "lab"),
+          apRecord(120, 45, 0x02, -58, "office"), apRecord(120, 45, 0x03, -58, "later")},
+         {121, 44},
+         "X: 120.00|Y: 45.00|AP's: 3|MAC Address: 001100000002|SSID: office|RSSI: -58"},
+        {{test::committedPlaceholder(30, 40)},
+         {30, 40},
+         "X: 30.00|Y: 40.00|AP's: 1|MAC Address: 000000000000|SSID: FILL|RSSI: 0"},
+        {{apRecord(5, 6, 0x01, -120, "faint"), apRecord(5, 6, 0x02, -125, "fainter")},
+         {5, 6},
+         "X: 5.00|Y: 6.00|AP's: 2|MAC Address: |SSID: |RSSI: -120"},
+    };
+    for (const auto& [records, tap, expected] : cases) {
+        SiteState site;
+        RecordList store;
+        for (const SurveyRecord& record : records)
+            appendRecord(store, record);
+        ASSERT_TRUE(selectNearestPoint(site, store, tap.x(), tap.y()));
+        EXPECT_EQ(joined(pointInfoText(site)), expected);
+    }
+    // 63 characters at most, and fields read only to their end.
+    EXPECT_EQ(ssidLine(std::string(200, 's')), "SSID: " + std::string(57, 's'));
+    EXPECT_EQ(xLine(1e300).size(), 63u);
+    EXPECT_EQ(xLine(1e300).rfind("X: 1000000", 0), 0u);
     SiteState site;
-    RecordList store;
-    CPointInfoDlg point(owner.get(), site, store);
-    CSignOffDlg signOff(owner.get());
-    CRssiLegendDlg legend(owner.get());
-    CHelpDlg help(owner.get());
-    CAboutDlg about(owner.get());
-    for (const QDialog* dialog :
-         std::initializer_list<const QDialog*>{&point, &signOff, &legend, &help, &about}) {
-        const std::string title = dialog->windowTitle().toStdString();
-        EXPECT_LE(dialog->width(), width) << title;
-        EXPECT_GT(dialog->width(), width / 2) << title;
-        for (const QWidget* control : dialog->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-            EXPECT_TRUE(dialog->rect().contains(control->geometry()))
-                << title << ": " << control->metaObject()->className();
-        for (const QLabel* label : dialog->findChildren<QLabel*>())
-            EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width())
-                << label->text().toStdString();
-    }
-    // The pad is the stored 200 x 100 area at every scale.
-    EXPECT_EQ(signOff.pad()->size(), QSize(200, 100));
+    std::memset(site.selBestMacText, 'M', sizeof site.selBestMacText);
+    std::memset(site.selBestSsid, 'S', sizeof site.selBestSsid);
+    site.header.fill('Z'); // what lies behind the SSID field must not show
+    const PointInfoText text = pointInfoText(site);
+    EXPECT_EQ(text.mac, "MAC Address: " + std::string(sizeof site.selBestMacText, 'M'));
+    EXPECT_EQ(text.ssid, "SSID: " + std::string(sizeof site.selBestSsid, 'S'));
 }
 
-TEST_P(DialogsAtOwnerWidth, LegendSwatchesFillTheirRectanglesInTheMarkColoursBesideTheirLabels) {
-    const auto owner = test::makeOwner(GetParam());
-    CRssiLegendDlg dialog(owner.get());
-    const QImage image = test::renderImage(dialog);
-    const QList<QLabel*> labels = dialog.findChildren<QLabel*>();
-    EXPECT_EQ(textsOf(labels),
+TEST(PointInfoDialog, BlueRulesAndTextsInTheirRectanglesAtTwoScales) {
+    const QRgb Blue = qRgb(0, 0, 255);
+    for (const int s : {1, 2}) {
+        AllDialogs all(240 * s);
+        appendRecord(all.store, apRecord(120, 45, 0x02, -58, "office"));
+        ASSERT_TRUE(selectNearestPoint(all.site, all.store, 120, 45));
+        const QImage image = renderImage(all.point);
+        // Rules 2 layout pixels high from x 7 to 232, with no blue around them.
+        for (const int top : {20, 60, 100, 210}) {
+            const int y = top * s;
+            EXPECT_EQ(image.pixel(7 * s, y), Blue) << top;
+            EXPECT_EQ(image.pixel(233 * s - 1, y + 2 * s - 1), Blue) << top;
+            EXPECT_NE(image.pixel(7 * s - 1, y), Blue) << top;
+            EXPECT_NE(image.pixel(233 * s, y), Blue) << top;
+            EXPECT_NE(image.pixel(100 * s, y - 1), Blue) << top;
+            EXPECT_NE(image.pixel(100 * s, y + 2 * s), Blue) << top;
+        }
+        // Dark pixels in a rectangle of the 240-pixel layout.
+        const auto dark = [&](const QRect& r) {
+            int count = 0;
+            for (int y = r.top() * s; y < (r.bottom() + 1) * s; ++y) {
+                for (int x = r.left() * s; x < (r.right() + 1) * s; ++x)
+                    count += image.valid(x, y) && qGray(image.pixel(x, y)) < 128;
+            }
+            return count;
+        };
+        for (const QRect& text :
+             {QRect(7, 5, 148, 14), QRect(7, 25, 70, 14), QRect(127, 25, 70, 14),
+              QRect(7, 45, 108, 14), QRect(7, 65, 70, 14), QRect(7, 85, 108, 14),
+              QRect(7, 105, 230, 14), QRect(7, 125, 230, 14), QRect(7, 145, 230, 24)})
+            EXPECT_GT(dark(text), 10) << "text at " << text.y();
+        // Nothing beside the Y, nor between the last text and the last rule.
+        EXPECT_EQ(dark(QRect(80, 25, 45, 14)), 0);
+        EXPECT_EQ(dark(QRect(0, 170, 240, 40)), 0);
+    }
+}
+
+std::vector<int> storedMacTails(const RecordList& store) {
+    std::vector<int> tails;
+    for (const SurveyRecord& r : store)
+        tails.push_back(r.macAddr[5]);
+    return tails;
+}
+
+TEST(PointInfoDialog, CloseChangesNothingAndDeleteRemovesExactlyTheSelectedRun) {
+    AllDialogs all(240);
+    // The last record, at the selected place again, is a run of its own.
+    const QPoint places[] = {{10, 10},   {10, 10},  {100, 100}, {100, 100},
+                             {100, 100}, {300, 10}, {100, 100}};
+    for (int i = 0; i < 7; ++i)
+        appendRecord(all.store, apRecord(places[i].x(), places[i].y(), std::uint8_t(i + 1), -50));
+    all.site.locationCount = 4;
+    all.site.apRecordCount = 7;
+    ASSERT_TRUE(selectNearestPoint(all.site, all.store, 101, 99));
+    ASSERT_EQ(all.site.selApCount, 3);
+    all.point.open();
+    all.point.close();
+    EXPECT_NE(all.point.result(), PointDeleted);
+    EXPECT_EQ(storedMacTails(all.store), (std::vector<int>{1, 2, 3, 4, 5, 6, 7}));
+    all.point.open();
+    all.point.deleteButton()->click();
+    EXPECT_EQ(all.point.result(), PointDeleted);
+    EXPECT_EQ(storedMacTails(all.store), (std::vector<int>{1, 2, 6, 7}));
+    EXPECT_EQ(all.site.locationCount, 4);
+    EXPECT_EQ(all.site.apRecordCount, 7);
+}
+
+void mouse(QWidget& pad, QEvent::Type type, QPoint at, Qt::MouseButtons held = Qt::LeftButton,
+           Qt::MouseButton button = Qt::LeftButton) {
+    QMouseEvent event(type, QPointF(at), QPointF(pad.mapToGlobal(at)), button, held,
+                      Qt::NoModifier);
+    QApplication::sendEvent(&pad, &event);
+}
+
+void stroke(QWidget& pad, QPoint from, QPoint to) {
+    mouse(pad, QEvent::MouseButtonPress, from);
+    mouse(pad, QEvent::MouseMove, to, Qt::LeftButton, Qt::NoButton);
+    mouse(pad, QEvent::MouseButtonRelease, to, Qt::NoButton);
+}
+
+// Ink read back within the area, by default the stored 200 x 100.
+template <typename Source>
+int inkIn(const Source& source, QRect area = {0, 0, SignatureWidth, SignatureHeight}) {
+    int count = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x)
+            count += source.readSignaturePixel(x, y) == SignatureInk;
+    }
+    return count;
+}
+
+TEST(SignOff, SignatureIsReadAfterTheDialogClosesHoweverItEndsAndClearWhitensIt) {
+    AllDialogs all(240);
+    CSignOffDlg& dialog = all.signOff;
+    const QList<QPushButton*> buttons = dialog.findChildren<QPushButton*>(); // clear, save
+    // No signature: all white.
+    dialog.open();
+    buttons[1]->click();
+    EXPECT_EQ(inkIn(dialog), 0);
+
+    // Closed from the caption: ends as SAVE SITE SURVEY does, ink kept.
+    dialog.open();
+    stroke(*dialog.pad(), {20, 30}, {120, 30});
+    dialog.close();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    for (const int x : {20, 70, 120})
+        EXPECT_EQ(dialog.readSignaturePixel(x, 30), SignatureInk) << x;
+    EXPECT_EQ(dialog.readSignaturePixel(20, 40), SignatureWhite);
+
+    // Clear, then save: all white.
+    dialog.open();
+    stroke(*dialog.pad(), {10, 10}, {190, 90});
+    stroke(*dialog.pad(), {0, 0}, {199, 0});
+    buttons[0]->click();
+    buttons[1]->click();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(inkIn(dialog), 0);
+}
+
+TEST(SignOff, PadDrawsOnlyWhileTheButtonIsHeldInPureBlackAndStoresTheUnshownRing) {
+    EXPECT_EQ(signatureValue(qRgb(0, 0, 0)), SignatureInk);
+    EXPECT_EQ(signatureValue(qRgba(0, 0, 0, 0)), SignatureInk);
+    for (const QRgb pixel :
+         {qRgb(1, 0, 0), qRgb(0, 1, 0), qRgb(0, 0, 1), qRgb(128, 128, 128), White})
+        EXPECT_EQ(signatureValue(pixel), SignatureWhite) << std::hex << pixel;
+
+    CSignaturePad pad(QSize(SignatureWidth, SignatureHeight), nullptr);
+    // Each move goes on from the last point; after the release the pen is up.
+    mouse(pad, QEvent::MouseButtonPress, {10, 10});
+    mouse(pad, QEvent::MouseMove, {60, 10}, Qt::LeftButton, Qt::NoButton);
+    mouse(pad, QEvent::MouseMove, {60, 70}, Qt::LeftButton, Qt::NoButton);
+    mouse(pad, QEvent::MouseButtonRelease, {60, 70}, Qt::NoButton);
+    mouse(pad, QEvent::MouseMove, {150, 20}, Qt::NoButton, Qt::NoButton);
+    EXPECT_EQ(pad.readSignaturePixel(35, 10), SignatureInk);
+    EXPECT_EQ(pad.readSignaturePixel(60, 40), SignatureInk);
+    EXPECT_EQ(pad.readSignaturePixel(105, 45), SignatureWhite);
+
+    // The 2-pixel pen through the outer ring: stored, but the ring not shown.
+    stroke(pad, {0, 50}, {30, 50});
+    EXPECT_EQ(pad.readSignaturePixel(0, 49), SignatureInk);
+    EXPECT_EQ(pad.readSignaturePixel(0, 50), SignatureInk);
+    EXPECT_EQ(pad.readSignaturePixel(10, 48), SignatureWhite);
+    EXPECT_EQ(pad.readSignaturePixel(10, 51), SignatureWhite);
+    const QImage shown = renderImage(pad);
+    EXPECT_NE(shown.pixel(0, 50), Black);
+    EXPECT_EQ(shown.pixel(10, 50), Black);
+    EXPECT_EQ(shown.pixel(10, 30), White);
+}
+
+// A pad smaller than the stored area stores white beyond its edges.
+TEST(SignOff, NothingIsStoredOutsideASmallerPad) {
+    CSignaturePad pad(QSize(120, 60), nullptr);
+    stroke(pad, {0, 0}, {119, 59});
+    stroke(pad, {60, 30}, {190, 30}); // dragged past the pad's edges
+    stroke(pad, {60, 30}, {60, 95});
+    EXPECT_GT(inkIn(pad), 119);
+    EXPECT_EQ(inkIn(pad), inkIn(pad, {0, 0, 120, 60}));
+    for (const QPoint at : {QPoint(0, 0), QPoint(119, 59), QPoint(119, 30), QPoint(60, 59)})
+        EXPECT_EQ(pad.readSignaturePixel(at.x(), at.y()), SignatureInk) << at.x();
+    for (const QPoint at : {QPoint(-1, 0), QPoint(0, -1), QPoint(120, 30), QPoint(60, 60),
+                            QPoint(INT_MIN, INT_MIN), QPoint(INT_MAX, INT_MAX)})
+        EXPECT_EQ(pad.readSignaturePixel(at.x(), at.y()), SignatureWhite) << at.x();
+}
+
+TEST(Dialogs, LegendSwatchesInTheMarkColoursBesideTheirLabelsAndTheAboutBox) {
+    AllDialogs all(240);
+    const QImage image = renderImage(all.legend);
+    const QList<QLabel*> labels = all.legend.findChildren<QLabel*>();
+    EXPECT_EQ(labelTexts(all.legend),
               (QStringList{"greater than -39 dBm", "-40 thru -49 dBm", "-50 thru -59 dBm",
                            "-60 thru -69 dBm", "-70 thru -79 dBm", "-80 thru -89 dBm"}));
-    // 0x00BBGGRR: red, orange, yellow, green, blue, black.
-    const std::uint32_t bandColors[] = {0x0000FF, 0x0080FF, 0x00FFFF, 0x00FF00, 0xFF0000, 0};
+    const QRgb bandColours[] = {qRgb(255, 0, 0), qRgb(255, 128, 0), qRgb(255, 255, 0),
+                                qRgb(0, 255, 0), qRgb(0, 0, 255),   Black};
     for (std::size_t band = 0; band < RssiBands.size(); ++band) {
-        const CColorSwatch& swatch = *dialog.swatches()[band];
+        const CColorSwatch& swatch = *all.legend.swatches()[band];
         EXPECT_EQ(swatch.swatchColor, RssiBands[band].brush.colorRef()) << band;
-        const std::uint32_t c = bandColors[band];
-        EXPECT_EQ(swatch.swatchColor, c) << band;
-        const QRgb expected = qRgb(int(c & 0xFF), int((c >> 8) & 0xFF), int(c >> 16));
         const QRect r = swatch.geometry();
-        for (int y = r.top(); y <= r.bottom(); ++y) {
-            for (int x = r.left(); x <= r.right(); ++x)
-                ASSERT_EQ(image.pixel(x, y), expected) << band << " at " << x << "," << y;
-        }
-        EXPECT_NE(image.pixel(r.left() - 1, r.top()), expected) << band;
-        EXPECT_NE(image.pixel(r.right() + 1, r.bottom()), expected) << band;
+        EXPECT_EQ(image.pixel(r.topLeft()), bandColours[band]) << band;
+        EXPECT_EQ(image.pixel(r.bottomRight()), bandColours[band]) << band;
+        EXPECT_NE(image.pixel(r.left() - 1, r.top()), bandColours[band]) << band;
+        EXPECT_NE(image.pixel(r.right() + 1, r.bottom()), bandColours[band]) << band;
         EXPECT_EQ(labels[qsizetype(band)]->y(), r.y()) << band;
     }
+    // The icon's label first.
+    EXPECT_FALSE(all.about.iconLabel()->pixmap().isNull());
+    EXPECT_EQ(labelTexts(all.about), (QStringList{"", "Marlow Fieldwalk v1.71",
+                                                  "Copyright (C) 2026", "All rights reserved."}));
 }
 
-INSTANTIATE_TEST_SUITE_P(OwnerWidths, DialogsAtOwnerWidth,
-                         testing::Values(240, 320, 360, 480, 600, 720, 960));
+// Entries fixed word for word, numbered from 1.
+// clang-format off
+const std::map<int, std::string> FixedEntries = {
+    {1, "Help Contents"}, {2, ""}, {3, "Overview"}, {29, "Quick Start"}, {40, "OPEN A SITE FILE"},
+    {50, "START SURVEY"}, {67, "COMPLETE SURVEY"}, {80, "Status Bar (Bottom)"},
+    {81, "On the bottom (above the menu) of the screen are different statistics. They include "
+         "(from left to right): L is the number of location (points) stored. P is the number of "
+         "AP's total that were found (cumulative). X and Y cursor position in pixels for the last "
+         "point are also shown."},
+    {83, "Menu"}, {84, "There are 6 menu items located in the main menu at the bottom of the screen."},
+    {86, "From left to right: "}, {88, "Open a site file"}, {89, "Save a site file"},
+    {90, "View color codes for points    "}, {91, "surveyed"}, {92, "Zoom into the site"},
+    {93, "Zoom away from the site"}, {94, "Help information"}, {96, "Zoom Mode"},
+    {104, "Scroll Bars"}, {109, "Joystick"}, {120, "Color Codes"},
+    {131, "Survey Information Screen"}, {148, "Surveying Tips"}, {158, ""},
+    {162, "at least 4 points."}};
+// clang-format on
 
-TEST(AboutDialog, ShowsTheApplicationIconInItsPlace) {
-    const auto owner = test::makeOwner(480);
-    CAboutDlg dialog(owner.get());
-    const QLabel* icon = dialog.iconLabel();
-    ASSERT_FALSE(icon->pixmap().isNull());
-    EXPECT_EQ(icon->pixmap().size(), icon->size());
-    EXPECT_EQ(icon->geometry(), QRect(30, 36, 60, 60));
+TEST(Dialogs, HelpListHoldsEveryLineInOrderAndScrollsBothWays) {
+    AllDialogs all(240);
+    QListWidget& list = *all.help.list();
+    ASSERT_EQ(list.count(), 162);
+    EXPECT_FALSE(list.isSortingEnabled());
+    for (const auto& [number, text] : FixedEntries)
+        EXPECT_EQ(list.item(number - 1)->text().toStdString(), text) << number;
+    // Both bars always shown, and the longest entry can be scrolled to its end.
+    EXPECT_EQ(list.verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    EXPECT_EQ(list.horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    all.help.show();
+    QApplication::processEvents();
+    const int longest = list.fontMetrics().horizontalAdvance(list.item(80)->text());
+    EXPECT_GT(list.horizontalScrollBar()->maximum(), 0);
+    EXPECT_GE(list.horizontalScrollBar()->maximum() + list.viewport()->width(), longest);
+    all.help.hide();
 }
 
 } // namespace
