@@ -1,0 +1,539 @@
+// The site file: the stored records (the RSSI encoding, the fixed text
+// fields) and the survey data section under each writer's rules; opening
+// sites and loading their points, damaged files included; Save Site Data
+// and the full rewrite, checked against a literal in-place update, round
+// trips, and writes that fail or are refused.
+#include "SiteFixtures.h"
+#include "sitefile/ByteOrder.h"
+#include "sitefile/SiteFormat.h"
+#include "sitefile/SiteReader.h"
+#include "sitefile/SiteWriter.h"
+#include "sitefile/SurveyData.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstdint>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <functional>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <tuple>
+#include <unistd.h>
+
+namespace marlow {
+namespace {
+
+using test::appendRecord;
+using test::apRecord;
+using test::Bytes;
+using Marks = std::vector<std::tuple<int, int, int>>;
+
+constexpr std::uint32_t SaveTime = 0x6543210F;
+
+using Points = std::vector<std::array<int, 3>>;
+using Channels = std::vector<int>;
+
+std::string field(const std::uint8_t* bytes) {
+    return std::string(reinterpret_cast<const char*>(bytes), 32);
+}
+
+// Stored RSSI is dBm times 256; loading divides and rounds toward zero.
+TEST(StoredRecords, RssiIsDbmTimes256AndTextsFillTheirFieldsAtMost) {
+    // The stored low and high bytes, the dBm they load as, and whether a save
+    // writes that dBm so.
+    const std::tuple<std::uint8_t, std::uint8_t, std::int16_t, bool> cases[] = {
+        {0x00, 0xC4, -60, true},  {0x01, 0xC4, -59, false}, // -15,359
+        {0xFF, 0xFF, 0, false},                             // -1
+        {0x00, 0x80, -128, true}, {0x00, 0x05, 5, true},    {0x00, 0x9C, -100, true},
+    };
+    for (const auto& [low, high, dbm, written] : cases) {
+        std::uint8_t bytes[StoredApRecordSize] = {6, low, high};
+        SurveyRecord r;
+        decodeApRecord(bytes, r);
+        EXPECT_EQ(r.rssi, dbm) << int{high} << " " << int{low};
+        if (!written)
+            continue;
+        encodeApRecord(bytes, apRecord(0, 0, 0x55, dbm));
+        EXPECT_EQ(bytes[1], low) << dbm;
+        EXPECT_EQ(bytes[2], high) << dbm;
+    }
+
+    // Texts longer than their fields are cut; the bytes after a shorter one
+    // are zeros, whatever the field held before.
+    std::uint8_t ap[StoredApRecordSize];
+    encodeApRecord(ap, apRecord(0, 0, 1, -50, std::string(100, 'L')));
+    EXPECT_EQ(field(ap + 9), std::string(32, 'L'));
+    SurveyRecord loaded;
+    decodeApRecord(ap, loaded);
+    EXPECT_EQ(textOf(loaded.ssid), std::string(32, 'L'));
+    EXPECT_STREQ(loaded.macText, "001100000001");
+    encodeApRecord(ap, apRecord(0, 0, 1, -50, "ab"));
+    EXPECT_EQ(field(ap + 9), std::string("ab") + std::string(30, '\0'));
+
+    std::uint8_t point[StoredPointRecordSize];
+    SurveyRecord r = apRecord(-5, 70000, 1, -50);
+    setText(r.pointName, std::string(32, 'N'));
+    encodePointRecord(point, r, 513);
+    const StoredPoint stored = decodePointRecord(point);
+    EXPECT_EQ(std::tuple(stored.x, stored.y, stored.apCount, std::string(stored.name)),
+              std::tuple(-5, 70000, 513, std::string(32, 'N')));
+    setText(r.pointName, "P1");
+    encodePointRecord(point, r, 0);
+    EXPECT_EQ(field(point + 8), std::string("P1") + std::string(30, '\0'));
+}
+
+// The records encoded as a data section, read back by walking it: its point
+// records as (x, y, apCount), and the channels of its access-point records.
+std::pair<Points, Channels> encode(const std::vector<SurveyRecord>& records, SplitRule rule) {
+    RecordList store;
+    for (const SurveyRecord& record : records)
+        test::appendRecord(store, record);
+    const Bytes data = encodeSurveyData(store, rule);
+    std::pair<Points, Channels> walked;
+    std::size_t at = 8;
+    while (at < data.size()) {
+        const int count = readU16(&data[at + 40]);
+        walked.first.push_back({readI32(&data[at]), readI32(&data[at + 4]), count});
+        at += 42;
+        for (int i = 0; i < count; ++i, at += 41)
+            walked.second.push_back(data.at(at));
+    }
+    EXPECT_EQ(at, data.size());
+    return walked;
+}
+
+TEST(SurveyData, OnePointWithOneAccessPointIsNinetyOneBytes) {
+    RecordList store;
+    for (SplitRule rule : {SplitRule::SaveSiteData, SplitRule::FullRewrite})
+        EXPECT_EQ(encodeSurveyData(store, rule), (Bytes{0x2A, 0, 0, 0, 0x29, 0, 0, 0}));
+
+    test::appendRecord(store, test::makeRecord({.x = 100,
+                                                .y = 200,
+                                                .name = "TEST",
+                                                .mac = {0x00, 0x11, 0x22, 0x33, 0x44, 0x55},
+                                                .ssid = "lab",
+                                                .channel = 6,
+                                                .rssi = -60}));
+    Bytes expected = {0x2A, 0,    0, 0, 0x29, 0,   0,   0,   0x64, 0, 0,
+                      0,    0xC8, 0, 0, 0,    'T', 'E', 'S', 'T',  0};
+    expected.resize(expected.size() + 27, 0); // the name field's unused bytes
+    Bytes tail = {0x01, 0x00, 0x06, 0x00, 0xC4, 0x00, 0x11, 0x22,
+                  0x33, 0x44, 0x55, 'l',  'a',  'b',  0};
+    expected.insert(expected.end(), tail.begin(), tail.end());
+    expected.resize(expected.size() + 28, 0);
+    ASSERT_EQ(expected.size(), 91u);
+    EXPECT_EQ(encodeSurveyData(store, SplitRule::SaveSiteData), expected);
+}
+
+TEST(SurveyData, SplitRulesOfBothWriters) {
+    // A point ends where either coordinate changes.
+    const std::vector<SurveyRecord> moving = {apRecord(1, 1, 1, -50), apRecord(1, 2, 2, -50),
+                                              apRecord(1, 2, 3, -50, "x", 11),
+                                              apRecord(2, 2, 4, -50)};
+    for (SplitRule rule : {SplitRule::SaveSiteData, SplitRule::FullRewrite})
+        EXPECT_EQ(encode(moving, rule),
+                  std::pair(Points{{1, 1, 1}, {1, 2, 2}, {2, 2, 1}}, Channels{6, 6, 11, 6}));
+    // Save Site Data writes a placeholder as a point of its own without an
+    // access-point record; the full rewrite writes it as a record.
+    const SurveyRecord placeholder = test::committedPlaceholder(5, 5);
+    const std::vector<SurveyRecord> records = {apRecord(5, 5, 1, -50), placeholder, placeholder};
+    EXPECT_EQ(encode(records, SplitRule::SaveSiteData),
+              std::pair(Points{{5, 5, 1}, {5, 5, 0}, {5, 5, 0}}, Channels{6}));
+    EXPECT_EQ(encode(records, SplitRule::FullRewrite),
+              std::pair(Points{{5, 5, 3}}, Channels{6, 0, 0}));
+    // An access point after a placeholder at its position joins its point.
+    EXPECT_EQ(encode({placeholder, apRecord(5, 5, 1, -50)}, SplitRule::SaveSiteData).first,
+              (Points{{5, 5, 1}}));
+    // A run longer than the count field continues in a new point record.
+    const std::vector<SurveyRecord> run(65536, apRecord(7, 7, 1, -50));
+    EXPECT_EQ(encode(run, SplitRule::SaveSiteData).first, (Points{{7, 7, 65535}, {7, 7, 1}}));
+}
+
+// A site file as bytes, with helpers to patch fields and append stored
+// points.
+struct SiteBytes {
+    Bytes bytes;
+
+    std::uint32_t u32(std::size_t at) const { return readU32(&bytes[at]); }
+    void set32(std::size_t at, std::uint32_t v) { writeU32(&bytes[at], v); }
+    std::size_t bitmapInfo() const { return u32(header::BitmapOffset) + BitmapFileHeaderSize; }
+
+    // Appends a record of `size` bytes, 0xEE past its known fields, with
+    // `text` in its 32-byte field at `textAt`; returns where it starts.
+    std::size_t record(std::size_t size, std::size_t textAt, const std::string& text) {
+        const std::size_t at = bytes.size();
+        bytes.resize(at + size, 0xEE);
+        std::fill_n(&bytes[at + textAt], 32, 0);
+        std::copy_n(text.begin(), std::min<std::size_t>(text.size(), 32), &bytes[at + textAt]);
+        return at;
+    }
+    void point(std::int32_t x, std::int32_t y, const std::string& name, std::uint16_t count,
+               std::size_t size = 42) {
+        const std::size_t at = record(size, 8, name);
+        writeI32(&bytes[at], x);
+        writeI32(&bytes[at + 4], y);
+        writeU16(&bytes[at + 40], count);
+    }
+    void ap(std::uint8_t channel, std::uint16_t storedRssi, std::uint8_t macTail,
+            const std::string& ssid, std::size_t size = 41) {
+        const std::size_t at = record(size, 9, ssid);
+        const std::uint8_t head[9] = {channel, 0, 0, 0xAA, 0xBB, 0xCC, 0xDD, 0xEE, macTail};
+        std::copy_n(head, 9, &bytes[at]);
+        writeU16(&bytes[at + 1], storedRssi);
+    }
+};
+
+// The site written to a file, opened and, when that succeeds, loaded.
+struct Loaded {
+    Loaded(const test::TempDir& dir, const SiteBytes& site) {
+        test::writeBytes(dir.file("site.tws"), site.bytes);
+        result = openSite(dir.file("site.tws"));
+        if (!result.error)
+            loadPoints(result.site, store,
+                       [&](int x, int y, int rssi) { marks.emplace_back(x, y, rssi); });
+    }
+    OpenResult result;
+    RecordList store;
+    Marks marks;
+};
+
+// Ink on a diagonal and in the four corners.
+class DiagonalSignature final : public SignatureSource {
+public:
+    std::uint32_t readSignaturePixel(int x, int y) const override {
+        const bool corner = (x == 0 || x == 199) && (y == 0 || y == 99);
+        return x == 2 * y || corner ? SignatureInk : SignatureWhite;
+    }
+};
+
+// The save as an update of the file in place: header, signature rows from
+// the bottom, cut at the data offset, then each point record written with a
+// zero count and written again once its records are out.
+void saveInPlace(const std::string& path, const HeaderBytes& header, const RecordList& store,
+                 const SignatureSource& signature) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT, 0644);
+    ASSERT_GE(fd, 0);
+    const SiteHeaderFields f = decodeHeader(header);
+    off_t at = 0;
+    auto put = [&](const void* p, std::size_t n) {
+        ASSERT_EQ(::pwrite(fd, p, n, at), ssize_t(n));
+        at += static_cast<off_t>(n);
+    };
+    put(header.data(), header.size());
+    at = f.signatureOffset;
+    for (int y = 99; y >= 0; --y) {
+        for (int x = 0; x < 200; ++x) {
+            std::uint8_t v[4];
+            writeU32(v, signature.readSignaturePixel(x, y));
+            put(v, 4);
+        }
+    }
+    ASSERT_EQ(::ftruncate(fd, f.dataOffset), 0);
+    at = f.dataOffset;
+    const std::uint8_t sizes[8] = {42, 0, 0, 0, 41, 0, 0, 0};
+    put(sizes, 8);
+
+    std::uint8_t bytes[42];
+    const SurveyRecord* opened = nullptr;
+    off_t pointAt = 0;
+    std::uint16_t count = 0;
+    auto closePoint = [&] {
+        encodePointRecord(bytes, *opened, count);
+        ASSERT_EQ(::pwrite(fd, bytes, 42, pointAt), 42);
+    };
+    for (const SurveyRecord& r : store) {
+        if (!opened || r.x != opened->x || r.y != opened->y || r.channel == 0) {
+            if (opened)
+                closePoint();
+            opened = &r;
+            count = 0;
+            pointAt = at;
+            encodePointRecord(bytes, r, 0);
+            put(bytes, 42);
+        }
+        if (r.channel != 0) {
+            ++count;
+            encodeApRecord(bytes, r);
+            put(bytes, 41);
+        }
+    }
+    if (opened)
+        closePoint();
+    ::close(fd);
+}
+
+// A new 13 x 7 site: its file, its bytes to damage, and its state and a
+// store to save.
+class SiteFile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::makeSite(path());
+        site.bytes = test::readBytes(path());
+        OpenResult opened = openSite(path());
+        ASSERT_FALSE(opened.error);
+        state = opened.site.state;
+    }
+    std::string path() const { return dir.file("site.tws"); }
+    void fillStore() {
+        appendRecord(store, apRecord(100, 200, 1, -45, "first"));
+        appendRecord(store, apRecord(100, 200, 2, -72, std::string(40, 'x')));
+        appendRecord(store, test::committedPlaceholder(100, 200));
+        appendRecord(store, test::committedPlaceholder(100, 200));
+        appendRecord(store, apRecord(7, 8, 3, -90, "", 13));
+    }
+
+    test::TempDir dir;
+    SiteBytes site;
+    SiteState state;
+    RecordList store;
+};
+
+// Stored bottom row first, or with a negative height top row first and with
+// an image size of 0 left to be worked out.
+TEST_F(SiteFile, PlanLoadsTheRightWayUpAsStoredAndAsTopDown) {
+    for (const bool topDown : {false, true}) {
+        if (topDown) {
+            site.set32(site.bitmapInfo() + 8, static_cast<std::uint32_t>(-7));
+            site.set32(site.bitmapInfo() + 20, 0);
+        }
+        const Loaded loaded(dir, site);
+        ASSERT_FALSE(loaded.result.error) << loaded.result.error.message;
+        const SiteBitmap& plan = loaded.result.site.bitmap;
+        ASSERT_EQ(std::tuple(plan.width, plan.height), std::tuple(13, 7));
+        for (int y = 0; y < 7; ++y) {
+            for (int x = 0; x < 13; ++x)
+                ASSERT_EQ(plan.row(y)[x], x + 3 * (topDown ? 6 - y : y)) << x << "," << y;
+        }
+        EXPECT_EQ(std::tuple(plan.rgb(200), loaded.result.site.state.bitmapSize,
+                             loaded.store.size(), loaded.marks.size()),
+                  std::tuple(0xC8C8C8u, 1078u + 16 * 7, 0u, 0u));
+    }
+}
+
+// A longer header and longer stored records: their known leading bytes are
+// used and the rest skipped.
+TEST_F(SiteFile, LoadsAccessPointsAndPlaceholdersAsRunsWithTheirMarks) {
+    // 50 more header bytes: every offset moves along with the regions.
+    site.bytes.insert(site.bytes.begin() + 150, 50, 0x5A);
+    site.set32(header::HeaderLength, 200);
+    for (std::size_t field : {header::BitmapOffset, header::SignatureOffset, header::DataOffset})
+        site.set32(field, site.u32(field) + 50);
+    const std::size_t data = site.u32(header::DataOffset);
+    site.set32(data, 50);
+    site.set32(data + 4, 45);
+    site.point(100, 200, "P1", 2, 50);
+    site.ap(6, 0xC400, 1, "lab", 45);
+    site.ap(11, 0xC401, 2, std::string(32, 'W'), 45); // -59 after rounding toward zero
+    site.point(300, 40, "EMPTY", 0, 50);
+    site.point(300, 40, "SAME", 1, 50); // same place: the run continues
+    site.ap(1, 0xB000, 3, "", 45);
+    const Loaded loaded(dir, site);
+    ASSERT_FALSE(loaded.result.error) << loaded.result.error.message;
+    EXPECT_EQ(loaded.result.site.bitmap.row(0)[5], 5);
+    // The point stored without access points loads as a placeholder.
+    EXPECT_EQ(test::describe(loaded.store),
+              (std::vector<std::string>{"P1 100,200 AABBCCDDEE01 6 -60 lab",
+                                        "P1 100,200 AABBCCDDEE02 11 -59 " + std::string(32, 'W'),
+                                        "EMPTY 300,40 000000000000 0 -100 ",
+                                        "SAME 300,40 AABBCCDDEE03 1 -80 "}));
+    EXPECT_EQ(loaded.marks, (Marks{{100, 200, -59}, {300, 40, -120}, {300, 40, -80}}));
+}
+
+TEST_F(SiteFile, DataCutShortLoadsUpToTheLastCompleteRecord) {
+    const std::size_t data = site.u32(header::DataOffset);
+    site.point(1, 1, "A", 1);
+    site.ap(6, 0xC400, 1, "a");
+    site.point(2, 2, "B", 3); // announces three
+    site.ap(6, 0xD800, 2, "b");
+    site.ap(6, 0xD800, 3, "c");
+    const std::size_t end = site.bytes.size();
+    // The length the file is cut to, the records loaded and the marks.
+    const std::tuple<std::size_t, std::size_t, Marks> cases[] = {
+        {data, 0, {}},                             // no data section
+        {data + 4, 0, {}},                         // half of its record sizes
+        {end - 20, 2, {{1, 1, -60}, {2, 2, -40}}}, // B holds one and a half records
+        {end - 61, 1, {{1, 1, -60}}},              // none of B's records arrived: no mark
+    };
+    for (const auto& [length, records, marks] : cases) {
+        SiteBytes cut = site;
+        cut.bytes.resize(length);
+        const Loaded loaded(dir, cut);
+        ASSERT_FALSE(loaded.result.error) << length;
+        EXPECT_EQ(loaded.store.size(), records) << length;
+        EXPECT_EQ(loaded.marks, marks) << length;
+    }
+}
+
+TEST_F(SiteFile, FilesThatCannotBeUsedAreNamedForWhatTheyAre) {
+    site.bytes[header::Version] = 1;
+    const SiteError old = Loaded(dir, site).result.error;
+    EXPECT_EQ(std::tuple(old.message, old.caption),
+              std::tuple("Obsolete Site File, recreate using Planwright", "File Error"));
+    site.bytes[header::Magic] = 'X'; // the magic is tested first
+    EXPECT_EQ(Loaded(dir, site).result.error.message, "Not a Site File.");
+    site.bytes.resize(10);
+    EXPECT_EQ(Loaded(dir, site).result.error.message, "Not a Site File.");
+    const SiteError missing = openSite(dir.file("absent.tws")).error;
+    EXPECT_EQ(std::tuple(missing.message, missing.caption),
+              std::tuple(std::strerror(ENOENT), "File Open Error"));
+}
+
+// Each of these would make a careless reader read or write outside its
+// buffers, or a later save overwrite part of the file.
+TEST_F(SiteFile, DamagedFilesAreRefusedWithAReason) {
+    const std::size_t info = site.bitmapInfo();
+    const std::size_t data = site.u32(header::DataOffset);
+    constexpr std::size_t Cut = SIZE_MAX;
+    // Where a 32-bit value is written (or Cut: the file is cut to the
+    // value's length), the value, and the reason given.
+    const std::tuple<std::size_t, std::uint32_t, const char*> cases[] = {
+        {0, 100, "the header is shorter than 150 bytes."},
+        {info + 14, 24, "bits per pixel"},
+        {info + 4, 0, "(0 x 7) is not usable"},
+        {info + 8, 0x80000000, "is not usable"},
+        {info + 20, 0xFFFFFFF0, "the floor plan is cut short."},
+        {Cut, 600, "the floor plan is cut short."},
+        {header::BitmapOffset, 0xFFFFFF00, "the floor plan runs into the survey data."},
+        {header::BitmapOffset, 0, "the floor plan overlaps the header."},
+        {header::SignatureOffset, 1000, "the signature block overlaps the floor plan."},
+        {header::DataOffset, data - 1, "the signature block runs into the survey data."},
+        {data, 40, "survey records are shorter"},
+        {data + 4, 0, "survey records are shorter"},
+    };
+    for (const auto& [at, value, expected] : cases) {
+        SiteBytes damaged = site;
+        if (at == Cut)
+            damaged.bytes.resize(value);
+        else
+            damaged.set32(at, value);
+        const SiteError error = Loaded(dir, damaged).result.error;
+        EXPECT_EQ(std::tuple(error.kind, error.caption),
+                  std::tuple(SiteErrorKind::Damaged, "File Error"))
+            << expected;
+        EXPECT_NE(error.message.find(expected), std::string::npos) << error.message;
+    }
+}
+
+TEST_F(SiteFile, SaveGivesTheBytesOfAnInPlaceUpdate) {
+    fillStore();
+    state.header[header::StatusByte] = 0x7F;
+    state.header[60] = 0x33; // a byte nothing interprets
+    HeaderBytes stamped = state.header;
+    stamped[header::StatusByte] = 0;
+    writeU32(&stamped[header::SaveTime], SaveTime);
+    const std::string reference = dir.file("reference.tws");
+    std::filesystem::copy_file(path(), reference);
+    saveInPlace(reference, stamped, store, DiagonalSignature());
+    ASSERT_FALSE(saveSiteData(path(), state, store, DiagonalSignature(), SaveTime));
+    EXPECT_EQ(test::readBytes(path()), test::readBytes(reference));
+    EXPECT_EQ(state.header, stamped);
+}
+
+// Saved through a link, which stays a link.
+TEST_F(SiteFile, SavedSurveyLoadsBackUnchanged) {
+    const std::string link = dir.file("link.tws");
+    std::filesystem::create_symlink(path(), link);
+    fillStore();
+    ASSERT_FALSE(saveSiteData(link, state, store, BlankSignature(), SaveTime));
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    OpenResult reopened = openSite(path());
+    ASSERT_FALSE(reopened.error);
+    RecordList loaded;
+    loadPoints(reopened.site, loaded, nullptr);
+
+    // Placeholders come back with the reader's content; access points whole,
+    // SSIDs cut to the stored 32 bytes.
+    EXPECT_EQ(test::describe(loaded),
+              (std::vector<std::string>{"TEST 100,200 001100000001 6 -45 first",
+                                        "TEST 100,200 001100000002 6 -72 " + std::string(32, 'x'),
+                                        "FILL 100,200 000000000000 0 -100 ",
+                                        "FILL 100,200 000000000000 0 -100 ",
+                                        "TEST 7,8 001100000003 13 -90 "}));
+}
+
+TEST_F(SiteFile, FullRewritePutsThePlanAfterTheHeaderAndCountsEveryRecord) {
+    fillStore();
+    const Bytes plan(5000, 0xB3);
+    test::writeBytes(dir.file("tmpsite.bmp"), plan);
+    ASSERT_FALSE(rewriteSite(path(), state, store, dir.file("tmpsite.bmp")));
+
+    const Bytes file = test::readBytes(path());
+    const std::size_t data = decodeHeader(state.header).dataOffset;
+    EXPECT_TRUE(std::equal(state.header.begin(), state.header.end(), file.begin()));
+    EXPECT_TRUE(std::equal(plan.begin(), plan.end(), file.begin() + 150));
+    EXPECT_TRUE(std::all_of(file.begin() + 5150, file.begin() + static_cast<long>(data),
+                            [](std::uint8_t b) { return b == 0; }));
+    // One point of four records at (100, 200), placeholders included, and
+    // one point at (7, 8).
+    EXPECT_EQ(readU16(&file[data + 8 + 40]), 4);
+    const std::size_t second = data + 8 + 42 + 4 * 41;
+    EXPECT_EQ(std::tuple(readI32(&file[second]), readU16(&file[second + 40]), file.size()),
+              std::tuple(7, 1, second + 42 + 41));
+}
+
+// Runs the write with the size of any file this process writes capped, as
+// a full disk would; the signal the kernel sends on the first refused write
+// is ignored meanwhile.
+SiteError underFileSizeLimit(rlim_t bytes, const std::function<SiteError()>& write) {
+    const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit previous{};
+    ::getrlimit(RLIMIT_FSIZE, &previous);
+    const rlimit limit{bytes, previous.rlim_max};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    const SiteError error = write();
+    ::setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, handler);
+    return error;
+}
+
+// Saves and rewrites that fail or are refused: the error is reported, and
+// the previous file survives untouched, with no temporary file left behind.
+TEST_F(SiteFile, FailedWritesLeaveThePreviousFile) {
+    for (int i = 0; i < 50; ++i)
+        appendRecord(store, apRecord(i, i, static_cast<std::uint8_t>(i), -50));
+    const Bytes before = test::readBytes(path());
+    const HeaderBytes headerBefore = state.header;
+    auto expectRefused = [&](const SiteError& error, const std::string& detail) {
+        EXPECT_EQ(std::tuple(error.message, error.caption),
+                  std::tuple("Could not update site", "Site Update Error"));
+        EXPECT_NE(error.detail.find(detail), std::string::npos) << error.detail;
+        EXPECT_EQ(test::readBytes(path()), before);
+        EXPECT_EQ(state.header, headerBefore);
+    };
+    // Writes stopped in the floor plan, in the signature and in the survey
+    // data.
+    auto save = [&](SiteState& saved) {
+        return saveSiteData(path(), saved, store, BlankSignature(), SaveTime);
+    };
+    for (rlim_t limit : {rlim_t{1000}, rlim_t{before.size() - 1000}, rlim_t{before.size() + 500}})
+        expectRefused(underFileSizeLimit(limit, [&] { return save(state); }), std::strerror(EFBIG));
+    // A signature block that would overwrite the header, the floor plan or
+    // the survey data is not written at all.
+    const std::pair<std::uint32_t, const char*> signatures[] = {
+        {100, "overlaps the header"},
+        {1000, "overlaps the floor plan"},
+        {1341, "runs into the survey data"},
+    };
+    for (const auto& [offset, why] : signatures) {
+        SiteState moved = state;
+        writeU32(&moved.header[header::SignatureOffset], offset);
+        expectRefused(save(moved), why);
+    }
+    // The full rewrite without its bitmap, with one that runs into the survey
+    // data, and stopped while it copies the bitmap.
+    const std::string bitmap = dir.file("tmpsite.bmp");
+    expectRefused(rewriteSite(path(), state, store, bitmap), bitmap);
+    test::writeBytes(bitmap, Bytes(200000, 1));
+    expectRefused(rewriteSite(path(), state, store, bitmap), "does not fit");
+    test::writeBytes(bitmap, Bytes(1100, 9));
+    expectRefused(
+        underFileSizeLimit(1000, [&] { return rewriteSite(path(), state, store, bitmap); }),
+        std::strerror(EFBIG));
+    EXPECT_EQ(dir.entries(), (std::vector<std::string>{"site.tws", "tmpsite.bmp"}));
+}
+
+} // namespace
+} // namespace marlow
