@@ -1,126 +1,187 @@
 // The program's window under test, without a screen and without blocking:
-// message boxes and sounds are recorded (and questions answered), dialogs
-// are driven from a timer while they run, and site files with the colours
-// of the RSSI bands in their tables are made on the fly.
+// message boxes and sounds are recorded (questions answered as told), modal
+// dialogs are driven from a timer while they run, and the simulated board
+// answers over a pseudo-terminal.
 #pragma once
 
-#include "TempDir.h"
-#include "link/serial/DriverRegistry.h"
+#include "SiteFixtures.h"
+#include "boardsim/Simulator.h"
+#include "link/serial/SysfsRegistry.h"
 #include "shell/CMainFrame.h"
-#include "sitefile/SiteBitmap.h"
-#include "store/SurveyRecord.h"
-#include "view/widget/MessageBoxes.h"
-#include "view/widget/Sounds.h"
+#include "shell/ProgramStatics.h"
+#include "sitefile/SiteReader.h"
+#include "sitefile/SiteWriter.h"
+#include "store/Lists.h"
+#include "view/RssiScale.h"
+#include "view/widget/CommandIds.h"
 
-#include <QImage>
+#include <QAbstractButton>
+#include <QApplication>
+#include <QTest>
 #include <QTimer>
-#include <deque>
-#include <functional>
-#include <memory>
-#include <string>
-#include <vector>
+#include <QToolBar>
+#include <chrono>
+#include <gtest/gtest.h>
+#include <mutex>
+#include <thread>
 
 namespace marlow::test {
 
-class RecordingBoxes final : public MessageBoxes {
-public:
-    BoxAnswer show(QWidget* owner, const MessageBoxRequest& request) override;
+using namespace std::chrono_literals;
 
-    // Answers to the next questions, in order; Yes once they run out.
-    std::deque<BoxAnswer> answers;
+struct RecordingBoxes final : MessageBoxes {
+    BoxAnswer show(QWidget*, const MessageBoxRequest& request) override {
+        shown.push_back(request);
+        if (onShow)
+            onShow(request);
+        return request.buttons == BoxButtons::Ok ? BoxAnswer::Ok : answer;
+    }
+    std::vector<std::string> texts() const {
+        std::vector<std::string> all;
+        for (const MessageBoxRequest& box : shown)
+            all.push_back(box.text);
+        return all;
+    }
+    BoxAnswer answer = BoxAnswer::Yes; // to every question
     std::vector<MessageBoxRequest> shown;
-    // Called while a box is "open", before it is answered.
-    std::function<void(const MessageBoxRequest&)> onShow;
+    std::function<void(const MessageBoxRequest&)> onShow; // while the box is open
 };
 
-struct PlayedSound {
-    std::string name;
-    bool sync = false;
-    bool operator==(const PlayedSound&) const = default;
-};
-
-class RecordingSounds final : public Sounds {
-public:
-    void playSoundAsync(std::string_view name) override {
-        played.push_back({std::string(name), false});
-    }
+// Each sound by its name, marked " sync" when played to its end.
+struct RecordingSounds final : Sounds {
+    void playSoundAsync(std::string_view name) override { played.emplace_back(name); }
     void playSoundSync(std::string_view name) override {
-        played.push_back({std::string(name), true});
+        played.push_back(std::string(name) + " sync");
     }
-    std::vector<PlayedSound> played;
+    std::vector<std::string> played;
 };
 
-// A registry with no adapters: port discovery falls back to its default.
-class NoAdapters final : public DriverRegistry {
-public:
-    std::optional<std::string> readString(const std::string&, const std::string&) const override {
-        return std::nullopt;
+// One main frame, shown offscreen, with empty record lists.
+struct TestProgram {
+    TestProgram() {
+        ScanList.withLock([](RecordList& list) { list.clear(); });
+        SurveyStore.clear();
+        frame.show();
     }
-};
-
-// One main frame with its view, shown offscreen, and the services it uses.
-// The program-wide record lists start empty.
-class TestProgram {
-public:
-    TestProgram();
-    ~TestProgram();
-
-    CMainFrame& frame() { return *m_frame; }
-    CMarlowView& view() { return *m_frame->view(); }
-    // The view's initial update with the port named and no start-up pause.
-    void start(const std::string& device);
-    // Resizes the frame so that the view's client area has this size.
-    void setClientSize(int width, int height);
-    // Paints the view's client area, as a paint event does, into an image.
-    QImage render();
-    QString pane(int index) const { return m_frame->statusPanes()->paneText(index); }
-    // The texts of the boxes shown so far.
-    std::vector<std::string> boxTexts() const;
+    // The initial update with this port and no start-up pause.
+    void start(const std::string& device) {
+        view.initialUpdate(SysfsRegistry("/nonexistent"), {device, 0ms});
+    }
+    void setClientSize(int width, int height) {
+        frame.resize(frame.size() + QSize(width, height) - view.viewport()->size());
+        QApplication::processEvents();
+        ASSERT_EQ(view.viewport()->size(), QSize(width, height));
+    }
+    // The client area as a paint event paints it.
+    QImage render() {
+        QImage image(view.viewport()->size(), QImage::Format_RGB32);
+        view.viewport()->render(&image);
+        return image;
+    }
+    void button(int index) { frame.commandBar()->actions()[index]->trigger(); }
+    QString pane(int index) const { return frame.statusPanes()->paneText(index); }
+    QStringList panes() const { return {pane(0), pane(1), pane(2), pane(3)}; }
 
     RecordingBoxes boxes;
     RecordingSounds sounds;
-
-private:
-    NoAdapters m_registry;
-    std::unique_ptr<CMainFrame> m_frame;
+    CMainFrame frame{programContext(boxes, sounds)};
+    CMarlowView& view = *frame.view();
 };
 
-// Handles Qt events until the condition holds; false if it still does not
-// after a generous guard time (a hang turned into a failure).
-bool waitFor(const std::function<bool()>& condition);
-
-// Runs `action` on the next modal dialog, once it is open and running, as
-// long as the returned watch lives.
-class ModalWatch {
-public:
-    explicit ModalWatch(std::function<void(QWidget*)> action);
-    ~ModalWatch();
-    ModalWatch(const ModalWatch&) = delete;
-    ModalWatch& operator=(const ModalWatch&) = delete;
-    bool acted() const { return m_acted; }
-
-private:
-    std::unique_ptr<QTimer> m_poll;
-    bool m_acted = false;
-};
-
-// Watches for the next modal dialog and clicks its button with this text.
-std::unique_ptr<ModalWatch> clickInNextModal(const QString& buttonText);
-
-// A plan whose colour table holds the colours of the six RSSI bands
-// (entries 1 to 6) and white (entry 0, every pixel).
-SiteBitmap bandPlan(std::int32_t width, std::int32_t height);
-// A new site file made from bandPlan.
-std::string makeBandSite(const TempDir& dir, const std::string& name, std::int32_t width,
-                         std::int32_t height);
-// A site file holding the given records as its stored points (written by
-// Save Site Data's writer).
-std::string makeSiteWithPoints(const TempDir& dir, const std::string& name, std::int32_t width,
-                               std::int32_t height, const std::vector<SurveyRecord>& records);
-
-// The colour of an image pixel without alpha.
-inline QRgb colorAt(const QImage& image, int x, int y) {
-    return image.pixel(x, y) & 0x00FFFFFFu;
+// Waits, handling events or not, until the condition holds; false after a
+// guard time.
+inline bool waitFor(const std::function<bool()>& condition, bool handleEvents = true) {
+    for (const auto giveUpAt = std::chrono::steady_clock::now() + 20s; !condition();) {
+        if (std::chrono::steady_clock::now() > giveUpAt)
+            return false;
+        if (handleEvents)
+            QApplication::processEvents(QEventLoop::AllEvents, 5);
+        std::this_thread::sleep_for(1ms);
+    }
+    return true;
 }
+
+// Runs the action on the next modal dialog once it runs.
+struct ModalWatch {
+    explicit ModalWatch(std::function<void(QWidget*)> action) {
+        QObject::connect(&poll, &QTimer::timeout, [this, action] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                poll.stop();
+                acted = true;
+                action(modal);
+            }
+        });
+        poll.start(10);
+    }
+    QTimer poll;
+    bool acted = false;
+};
+
+inline std::function<void(QWidget*)> clickButton(const QString& text) {
+    return [text](QWidget* modal) {
+        for (QAbstractButton* button : modal->findChildren<QAbstractButton*>()) {
+            if (button->text() == text)
+                return button->click();
+        }
+        ADD_FAILURE() << "no button " << text.toStdString();
+        modal->close();
+    };
+}
+
+// A plan of colour 0, white; its table holds the six bands' colours at 1 to 6.
+inline SiteBitmap bandPlan(std::int32_t width, std::int32_t height) {
+    SiteBitmap plan = testPlan(width, height);
+    for (std::size_t i = 0; i <= RssiBands.size(); ++i) {
+        const RgbColor c = i == 0 ? toolColor::White : RssiBands[i - 1].brush;
+        std::copy_n(std::array{c.blue, c.green, c.red}.begin(), 3, &plan.colorTable[i * 4]);
+    }
+    std::fill(plan.pixels.begin(), plan.pixels.end(), 0);
+    return plan;
+}
+
+// A new site file of bandPlan holding these records as its stored points.
+inline std::string bandSite(const TempDir& dir, const std::string& name, std::int32_t width,
+                            std::int32_t height, const std::vector<SurveyRecord>& records = {}) {
+    const std::string path = dir.file(name);
+    RecordList store;
+    for (const SurveyRecord& record : records)
+        appendRecord(store, record);
+    if (createSite(path, bandPlan(width, height), 1'700'000'000))
+        throw std::runtime_error("cannot make " + path);
+    OpenResult opened = openSite(path);
+    if (!records.empty() && saveSiteData(path, opened.site.state, store, BlankSignature{}, 0))
+        throw std::runtime_error("cannot store points in " + path);
+    return path;
+}
+
+inline QRgb colorAt(const QImage& image, int x, int y) {
+    return image.pixel(x, y) & 0xFFFFFFu;
+}
+
+// The simulated board on a pseudo-terminal, answering at once; it keeps
+// what it received.
+struct SimulatedBoard {
+    explicit SimulatedBoard(sim::BoardConfig config)
+        : simulator({.board = std::move(config),
+                     .pacing = false,
+                     .onReceived = [this](std::span<const std::uint8_t> bytes) {
+                         const std::lock_guard lock(mutex);
+                         received.insert(received.end(), bytes.begin(), bytes.end());
+                     }}) {
+        if (!simulator.startOnPseudoTerminal().empty())
+            throw std::runtime_error("no pseudo-terminal");
+    }
+    bool receivedBytes(const sim::Bytes& bytes) {
+        const std::lock_guard lock(mutex);
+        return std::search(received.begin(), received.end(), bytes.begin(), bytes.end()) !=
+               received.end();
+    }
+    std::mutex mutex;
+    sim::Bytes received;
+    sim::Simulator simulator;
+};
+
+// The start-scan command as it goes on the wire.
+inline const sim::Bytes StartScan = {0x11, 0x12, 0x03, 0x07, 0x11, 0x13};
 
 } // namespace marlow::test

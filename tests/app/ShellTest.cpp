@@ -1,0 +1,101 @@
+// The program as it starts: the main frame, its status refresh, everything
+// before any site is open (nothing may divide by the empty visible range,
+// points and saves ask for a site), the accelerators; and the program's own
+// message boxes and sounds.
+#include "AppHarness.h"
+#include "shell/QtMessageBoxes.h"
+#include "shell/QtSounds.h"
+#include "view/widget/MessageEvent.h"
+
+#include <QAction>
+#include <QDir>
+#include <QMessageBox>
+#include <QScrollBar>
+
+namespace marlow::test {
+namespace {
+
+TEST(Program, TheFrameAndEverythingBeforeAnySite) {
+    TestProgram program;
+    CMainFrame& frame = program.frame;
+    CMarlowView& view = program.view;
+    EXPECT_EQ(frame.windowTitle(), "Marlow B");
+    QStringList toolTips;
+    for (const QAction* action : frame.commandBar()->actions())
+        toolTips << action->toolTip();
+    EXPECT_EQ(toolTips, (QStringList{"Open a Site File", "Save Site File", "RSSI Color Scale",
+                                     "Zoom In", "Zoom Out", "Help", "About"}));
+    EXPECT_EQ(program.panes(), (QStringList{"L: 0", "P: 0", "X: 0", "Y: 0"}));
+
+    // The status refresh reads the signed low words of its parameters.
+    QCoreApplication::postEvent(&frame, new MessageEvent(MarlStatusUpdate, 0x18000, -2));
+    QCoreApplication::sendPostedEvents(&frame);
+    EXPECT_EQ(program.panes(), (QStringList{"L: 0", "P: 0", "X: -32768", "Y: -2"}));
+
+    // Nothing divides by the empty visible range before any site.
+    program.render(); // the title screen, before the link
+    program.start("/dev/marlow-test-no-such-port");
+    EXPECT_EQ(program.boxes.texts(), std::vector<std::string>{"Cannot Open Connection To Board."});
+    QTest::keyClick(&view, Qt::Key_Left);
+    program.button(3);
+    view.horizontalScrollBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    EXPECT_EQ(view.mapViewport().visibleRange(), (Rect{0, 0, 0, 0}));
+    const ModalWatch cancel([](QWidget* dialog) { dialog->close(); });
+    program.button(0); // a cancelled Open shows the map: white
+    EXPECT_EQ(view.currentScreen(), ScreenMode::MapScreen);
+    EXPECT_EQ(colorAt(program.render(), 3, 3), 0xFFFFFFu);
+
+    program.boxes.shown.clear();
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, QPoint(40, 40));
+    QTest::keyClick(&view, Qt::Key_Return);
+    QTest::mouseClick(view.viewport(), Qt::RightButton, {}, QPoint(40, 40));
+    EXPECT_EQ(
+        program.boxes.texts(),
+        std::vector<std::string>(3, "Open a site file first: the survey points belong to a site."));
+    EXPECT_EQ(program.boxes.shown[0].icon, BoxIcon::Information);
+    EXPECT_TRUE(program.sounds.played.empty());
+
+    // Both saves: the sign-off dialog first for Save Site Data, then the
+    // failure; nothing written.
+    program.boxes.shown.clear();
+    const QStringList before = QDir().entryList();
+    const ModalWatch watch(clickButton("SAVE SITE SURVEY"));
+    view.dispatchCommand(command::SaveSiteData);
+    EXPECT_TRUE(watch.acted);
+    view.dispatchCommand(command::FullRewrite);
+    EXPECT_EQ(program.boxes.texts(), std::vector<std::string>(2, "Could not update site"));
+    EXPECT_EQ(program.boxes.shown[0].caption, "Site Update Error");
+    EXPECT_EQ(program.boxes.shown[0].icon, BoxIcon::Error);
+    EXPECT_EQ(QDir().entryList(), before);
+
+    // Ctrl+Q closes.
+    QApplication::setActiveWindow(&frame);
+    ASSERT_TRUE(waitFor([&] { return QApplication::activeWindow() == &frame; }));
+    QTest::keyClick(&view, Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_TRUE(waitFor([&] { return !frame.isVisible(); }));
+}
+
+TEST(QtServices, MessageBoxesShowTheRequestAndReturnTheAnswer) {
+    const ModalWatch watch([](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        EXPECT_EQ(box->text() + "|" + box->windowTitle() + "|" + box->informativeText(),
+                  "Keep?|Tessel|Points were taken.");
+        EXPECT_EQ(box->icon(), QMessageBox::Critical);
+        box->button(QMessageBox::No)->click();
+    });
+    EXPECT_EQ(QtMessageBoxes().show(nullptr, {"Keep?", "Tessel", BoxIcon::Error, BoxButtons::YesNo,
+                                              "Points were taken."}),
+              BoxAnswer::No);
+}
+
+TEST(QtServices, PlayingToTheEndReturnsWithoutAnAudioDeviceAndHandlesMessages) {
+    QtSounds sounds;
+    bool delivered = false;
+    QMetaObject::invokeMethod(
+        qApp, [&] { delivered = true; }, Qt::QueuedConnection);
+    sounds.playSoundSync("REDALERT");
+    EXPECT_TRUE(delivered);
+}
+
+} // namespace
+} // namespace marlow::test
