@@ -182,18 +182,25 @@ void loadPoints(const OpenedSite& site, RecordList& store, const MarkSink& drawM
     while (data.size() - at >= pointSize) {
         const StoredPoint point = decodePointRecord(data.data() + at);
         at += pointSize;
-        RecordNode* node = nullptr;
-        if (point.apCount == 0) {
-            // A point where nothing was heard loads as one placeholder.
+        // A new record of this point, at its position and with its name.
+        auto appendRecord = [&store, &point]() -> SurveyRecord* {
+            RecordNode* node = nullptr;
             if (store.newNode(node) != RecordList::Ok)
-                return;
+                return nullptr;
             SurveyRecord& r = node->record;
             r.x = point.x;
             r.y = point.y;
             std::memcpy(r.pointName, point.name, sizeof r.pointName);
-            setText(r.macText, "000000000000");
-            r.rssi = -100;
             store.append(node);
+            return &r;
+        };
+        if (point.apCount == 0) {
+            // A point where nothing was heard loads as one placeholder.
+            SurveyRecord* r = appendRecord();
+            if (!r)
+                return;
+            setText(r->macText, "000000000000");
+            r->rssi = -100;
             if (drawMark)
                 drawMark(point.x, point.y, -120);
             continue;
@@ -206,16 +213,12 @@ void loadPoints(const OpenedSite& site, RecordList& store, const MarkSink& drawM
                 at = data.size();
                 break;
             }
-            if (store.newNode(node) != RecordList::Ok)
+            SurveyRecord* r = appendRecord();
+            if (!r)
                 return;
-            SurveyRecord& r = node->record;
-            r.x = point.x;
-            r.y = point.y;
-            std::memcpy(r.pointName, point.name, sizeof r.pointName);
-            decodeApRecord(data.data() + at, r);
+            decodeApRecord(data.data() + at, *r);
             at += apSize;
-            store.append(node);
-            best = std::max<int>(best, r.rssi);
+            best = std::max<int>(best, r->rssi);
             ++loaded;
         }
         if (loaded > 0 && drawMark)

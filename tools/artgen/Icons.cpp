@@ -3,6 +3,8 @@
 // their size.
 #include "Icons.h"
 
+#include "Pictures.h"
+
 #include <QConicalGradient>
 #include <QLinearGradient>
 #include <QPainter>
@@ -168,23 +170,8 @@ QImage appIcon() {
         p.drawEllipse(ground, rx, rx * 0.34);
     }
 
-    // The pin: a teardrop with a white eye, its tip on the ground.
-    QPainterPath pin;
-    const QPointF head(32.0, 22.0);
-    const double r = 12.0;
-    pin.moveTo(ground);
-    pin.cubicTo(ground + QPointF(-3, -9), head + QPointF(-r, 9), head + QPointF(-r, 0));
-    pin.arcTo(QRectF(head.x() - r, head.y() - r, 2 * r, 2 * r), 180, -180);
-    pin.cubicTo(head + QPointF(r, 9), ground + QPointF(3, -9), ground);
-    QLinearGradient shade(head + QPointF(-r, -r), head + QPointF(r, r));
-    shade.setColorAt(0.0, QColor(255, 110, 90));
-    shade.setColorAt(1.0, QColor(185, 15, 15));
-    p.setPen(QPen(QColor(80, 0, 0), 1.5));
-    p.setBrush(shade);
-    p.drawPath(pin);
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(255, 248, 240));
-    p.drawEllipse(head, 4.8, 4.8);
+    // The pin, its tip on the ground.
+    drawPin(p, ground, 12.0, 28.0);
     return image;
 }
 

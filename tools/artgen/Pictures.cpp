@@ -150,26 +150,27 @@ void drawWaves(QPainter& p, QPointF source) {
     }
 }
 
-void drawPin(QPainter& p, QPointF tip) {
+} // namespace
+
+void drawPin(QPainter& p, QPointF tip, double radius, double height) {
     QPainterPath pin;
-    const double r = 11.0;
-    const QPointF head(tip.x(), tip.y() - 24.0);
+    const double r = radius;
+    const double bend = 0.7 * r;
+    const QPointF head(tip.x(), tip.y() - height);
     pin.moveTo(tip);
-    pin.cubicTo(tip + QPointF(-3, -8), head + QPointF(-r, 7), head + QPointF(-r, 0));
+    pin.cubicTo(tip + QPointF(-3, -bend), head + QPointF(-r, bend), head + QPointF(-r, 0));
     pin.arcTo(QRectF(head.x() - r, head.y() - r, 2 * r, 2 * r), 180, -180);
-    pin.cubicTo(head + QPointF(r, 7), tip + QPointF(3, -8), tip);
+    pin.cubicTo(head + QPointF(r, bend), tip + QPointF(3, -bend), tip);
     QLinearGradient shade(head + QPointF(-r, -r), head + QPointF(r, r));
     shade.setColorAt(0.0, QColor(255, 110, 90));
     shade.setColorAt(1.0, QColor(190, 20, 20));
-    p.setPen(QPen(QColor(90, 0, 0), 1.2));
+    p.setPen(QPen(QColor(90, 0, 0), r / 8.0));
     p.setBrush(shade);
     p.drawPath(pin);
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(255, 245, 235));
-    p.drawEllipse(head, 4.2, 4.2);
+    p.drawEllipse(head, 0.39 * r, 0.39 * r);
 }
-
-} // namespace
 
 QImage crosshairPicture() {
     QImage image(CrosshairSize, CrosshairSize, QImage::Format_RGB32);
@@ -221,7 +222,7 @@ QImage splashPicture() {
     drawSurveyDiscs(p);
     const QPointF pinTip(120.0, 118.0);
     drawWaves(p, pinTip + QPointF(0, -24));
-    drawPin(p, pinTip);
+    drawPin(p, pinTip, 11.0, 24.0);
     return image;
 }
 
