@@ -63,12 +63,14 @@ tsan: deps
 	cd $(TSAN_BUILD) && TSAN_OPTIONS=halt_on_error=1 ctest -L core --output-on-failure -j $(JOBS)
 
 # The link's receive parser and message handling under libFuzzer for 60
-# seconds, from the seed corpus of valid frames.
+# seconds, from the seed corpus of valid frames. Only the fuzzer is built
+# there: the libraries carry its instrumentation, which other programs
+# cannot link without the fuzzer's runtime.
 FUZZ_BUILD ?= build-fuzz
 fuzz: deps
 	CXX=clang++-14 cmake -S . -B $(FUZZ_BUILD) -G Ninja -DENABLE_FUZZ=ON -DBUILD_GUI=OFF \
 	    -DBUILD_TESTING=OFF -DBUILD_BENCHMARKS=OFF $(CMAKE_FLAGS)
-	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target link_fuzzer
 	cmake --build $(FUZZ_BUILD) --target fuzz_link
 
 bench: build
