@@ -175,32 +175,32 @@ OpenResult openSite(const std::string& path) {
 }
 
 void loadPoints(const OpenedSite& site, RecordList& store, const MarkSink& drawMark) {
-    const std::vector<std::uint8_t>& data = site.surveyData;
+    const auto& data = site.surveyData;
     const auto pointSize = static_cast<std::size_t>(site.state.pointRecordSize);
     const auto apSize = static_cast<std::size_t>(site.state.apRecordSize);
     std::size_t at = 0;
     while (data.size() - at >= pointSize) {
         const StoredPoint point = decodePointRecord(data.data() + at);
         at += pointSize;
-        // A new record of this point, at its position and with its name.
-        auto appendRecord = [&store, &point]() -> SurveyRecord* {
+        // The records of this point: its position and name, then each
+        // access point's fields decoded over the previous one's.
+        SurveyRecord record;
+        record.x = point.x;
+        record.y = point.y;
+        std::memcpy(record.pointName, point.name, sizeof record.pointName);
+        auto appendRecord = [&store, &record]() {
             RecordNode* node = nullptr;
-            if (store.newNode(node) != RecordList::Ok)
-                return nullptr;
-            SurveyRecord& r = node->record;
-            r.x = point.x;
-            r.y = point.y;
-            std::memcpy(r.pointName, point.name, sizeof r.pointName);
+            if (store.newNode(node, record) != RecordList::Ok)
+                return false;
             store.append(node);
-            return &r;
+            return true;
         };
         if (point.apCount == 0) {
             // A point where nothing was heard loads as one placeholder.
-            SurveyRecord* r = appendRecord();
-            if (!r)
+            setText(record.macText, "000000000000");
+            record.rssi = -100;
+            if (!appendRecord())
                 return;
-            setText(r->macText, "000000000000");
-            r->rssi = -100;
             if (drawMark)
                 drawMark(point.x, point.y, -120);
             continue;
@@ -213,12 +213,11 @@ void loadPoints(const OpenedSite& site, RecordList& store, const MarkSink& drawM
                 at = data.size();
                 break;
             }
-            SurveyRecord* r = appendRecord();
-            if (!r)
-                return;
-            decodeApRecord(data.data() + at, *r);
+            decodeApRecord(data.data() + at, record);
             at += apSize;
-            best = std::max<int>(best, r->rssi);
+            if (!appendRecord())
+                return;
+            best = std::max<int>(best, record.rssi);
             ++loaded;
         }
         if (loaded > 0 && drawMark)

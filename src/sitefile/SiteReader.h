@@ -22,7 +22,7 @@ struct OpenedSite {
     SiteBitmap bitmap;
     // The survey data after the two record sizes; empty when the file has
     // no (complete) data section.
-    std::vector<std::uint8_t> surveyData;
+    std::vector<std::uint8_t, UninitialisedAllocator<std::uint8_t>> surveyData;
 };
 
 struct OpenResult {

@@ -24,22 +24,29 @@ void RecordList::clear() {
 }
 
 int RecordList::newNode(RecordNode*& node) {
+    return newNode(node, SurveyRecord{});
+}
+
+int RecordList::newNode(RecordNode*& node, const SurveyRecord& record) {
+    void* slot = nullptr;
     if (m_freeNodes) {
-        node = m_freeNodes;
-        m_freeNodes = node->next;
-        *node = RecordNode{};
-        return Ok;
-    }
-    if (m_usedInLastBlock == BlockNodes) {
-        std::unique_ptr<RecordNode[]> block(new (std::nothrow) RecordNode[BlockNodes]);
-        if (!block) {
-            node = nullptr;
-            return NotFound;
+        slot = m_freeNodes;
+        m_freeNodes = m_freeNodes->next;
+    } else {
+        if (m_usedInLastBlock == BlockNodes) {
+            std::unique_ptr<NodeSlot[]> block(new (std::nothrow) NodeSlot[BlockNodes]);
+            if (!block) {
+                node = nullptr;
+                return NotFound;
+            }
+            m_blocks.push_back(std::move(block));
+            m_usedInLastBlock = 0;
         }
-        m_blocks.push_back(std::move(block));
-        m_usedInLastBlock = 0;
+        slot = &m_blocks.back()[m_usedInLastBlock++];
     }
-    node = &m_blocks.back()[m_usedInLastBlock++];
+    // The node is made in its slot straight from the record: memory that is
+    // about to be filled is not zeroed first.
+    node = ::new (slot) RecordNode{nullptr, record, nullptr};
     return Ok;
 }
 

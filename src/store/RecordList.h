@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <iterator>
 #include <memory>
+#include <type_traits>
 #include <vector>
 
 namespace marlow {
@@ -42,6 +43,8 @@ public:
     // Nodes come from blocks the list owns, so a large store costs one
     // allocation per block rather than per record.
     int newNode(RecordNode*& node);
+    // The same, holding a copy of the record.
+    int newNode(RecordNode*& node, const SurveyRecord& record);
     void append(RecordNode* node);
     void insertOrdered(RecordNode* node);
     int findByMac(const char* text, RecordNode*& node) const;
@@ -108,7 +111,13 @@ private:
 
     RecordNode* m_sentinel;
     std::size_t m_count = 0;
-    std::vector<std::unique_ptr<RecordNode[]>> m_blocks;
+    // Storage for one node; RecordNode is trivially destructible, so a
+    // block is freed without running destructors.
+    struct NodeSlot {
+        alignas(RecordNode) unsigned char bytes[sizeof(RecordNode)];
+    };
+    static_assert(std::is_trivially_destructible_v<RecordNode>);
+    std::vector<std::unique_ptr<NodeSlot[]>> m_blocks;
     std::size_t m_usedInLastBlock = BlockNodes;
     RecordNode* m_freeNodes = nullptr; // removed nodes, chained through next
 };
