@@ -1,3 +1,4 @@
+// Committing a scan, selecting the nearest stored point, removing it.
 #include "Measurement.h"
 
 #include <cstring>
@@ -12,14 +13,6 @@ namespace {
 constexpr std::int64_t SearchBound = 5000;
 constexpr std::int64_t SelectionRadiusSquared = 3200;
 
-RecordNode* appendNew(RecordList& store) {
-    RecordNode* node = nullptr;
-    if (store.newNode(node) != RecordList::Ok)
-        return nullptr;
-    store.append(node);
-    return node;
-}
-
 bool atSelection(const SurveyRecord& r, const SiteState& site) {
     return r.x == site.selX && r.y == site.selY;
 }
@@ -27,33 +20,28 @@ bool atSelection(const SurveyRecord& r, const SiteState& site) {
 } // namespace
 
 bool commitScan(SiteState& site, const SharedRecordList& scan, RecordList& store) {
-    site.lastBestRssi = -90;
+    site.lastBestRssi = CommitBestRssiFloor;
     site.locationCount += 1;
     return scan.withLock([&](const RecordList& heard) {
         if (heard.empty()) {
-            if (RecordNode* node = appendNew(store)) {
-                SurveyRecord& r = node->record;
-                r.x = site.newX;
-                r.y = site.newY;
-                setText(r.pointName, "FILL");
-                setText(r.macText, "000000000000");
-                setText(r.ssid, "FILL");
-            }
+            // Without memory for it the point is still counted, as taken.
+            (void)store.appendCopy(placeholderRecord(site.newX, site.newY, CommittedPlaceholderText,
+                                                     CommittedPlaceholderText,
+                                                     CommittedPlaceholderRssi));
             return false;
         }
         for (const SurveyRecord& ap : heard) {
-            RecordNode* node = appendNew(store);
-            if (!node)
-                break;
-            SurveyRecord& r = node->record;
+            SurveyRecord r;
             r.channel = ap.channel;
             std::memcpy(r.macText, ap.macText, sizeof r.macText);
             std::memcpy(r.macAddr, ap.macAddr, sizeof r.macAddr);
             std::memcpy(r.ssid, ap.ssid, sizeof r.ssid);
-            r.rssi = ap.sampleCount > 0 ? ap.rssi / ap.sampleCount : ap.rssi;
+            r.rssi = averageRssi(ap);
             r.x = site.newX;
             r.y = site.newY;
             std::memcpy(r.pointName, site.newName, sizeof r.pointName);
+            if (store.appendCopy(r) != RecordList::Ok)
+                break;
             site.apRecordCount += 1;
             if (r.rssi > site.lastBestRssi)
                 site.lastBestRssi = static_cast<std::int16_t>(r.rssi);
@@ -86,7 +74,7 @@ bool selectNearestPoint(SiteState& site, const RecordList& store, std::int32_t m
     site.selX = bestAt->x;
     site.selY = bestAt->y;
     site.selApCount = 0;
-    site.selBestRssi = -120;
+    site.selBestRssi = NoSignalRssi;
     setText(site.selBestMacText, "");
     setText(site.selBestSsid, "");
     for (auto it = bestAt; it != store.end() && atSelection(*it, site); ++it) {

@@ -14,6 +14,15 @@ namespace marlow {
 // The name every point taken here carries.
 constexpr const char* TakenPointName = "TEST";
 
+// The placeholder a scan that heard nothing commits: "FILL" as its point
+// name and SSID, RSSI 0.
+constexpr const char* CommittedPlaceholderText = "FILL";
+constexpr std::int32_t CommittedPlaceholderRssi = 0;
+
+// lastBestRssi starts here at each commit, so a point whose best average is
+// this or weaker is coloured as this.
+constexpr std::int16_t CommitBestRssiFloor = -90;
+
 // Copies the scan into the store as the records of the point being
 // measured (average RSSI per access point), or stores the "FILL" placeholder
 // when nothing was heard. Counts the point and its records and sets

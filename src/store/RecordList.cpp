@@ -1,3 +1,4 @@
+// The record list: node blocks, linking, the classic positional access.
 #include "RecordList.h"
 
 #include <cstring>
@@ -60,6 +61,14 @@ void RecordList::linkBefore(RecordNode* node, RecordNode* before) {
 
 void RecordList::append(RecordNode* node) {
     linkBefore(node, m_sentinel);
+}
+
+int RecordList::appendCopy(const SurveyRecord& record) {
+    RecordNode* node = nullptr;
+    if (newNode(node, record) != Ok)
+        return NotFound;
+    append(node);
+    return Ok;
 }
 
 void RecordList::insertOrdered(RecordNode* node) {

@@ -46,6 +46,9 @@ public:
     // The same, holding a copy of the record.
     int newNode(RecordNode*& node, const SurveyRecord& record);
     void append(RecordNode* node);
+    // newNode holding a copy of the record, then append: 0, or -1 with the
+    // list unchanged when memory is exhausted.
+    [[nodiscard]] int appendCopy(const SurveyRecord& record);
     void insertOrdered(RecordNode* node);
     int findByMac(const char* text, RecordNode*& node) const;
     int getAt(std::int16_t position, RecordNode*& node) const;

@@ -1,3 +1,5 @@
+// Survey records: MAC texts and the placeholder of a point where nothing
+// was heard.
 #include "SurveyRecord.h"
 
 #include <array>
@@ -20,6 +22,18 @@ void formatMacText(char (&text)[16], const std::uint8_t (&mac)[6]) {
     for (int i = 0; i < 6; ++i)
         std::memcpy(text + 2 * i, &pairs[static_cast<std::size_t>(2 * mac[i])], 2);
     std::memset(text + 12, 0, sizeof text - 12);
+}
+
+SurveyRecord placeholderRecord(std::int32_t x, std::int32_t y, std::string_view pointName,
+                               std::string_view ssid, std::int32_t rssi) {
+    SurveyRecord record;
+    record.x = x;
+    record.y = y;
+    setText(record.pointName, pointName);
+    formatMacText(record.macText, record.macAddr);
+    setText(record.ssid, ssid);
+    record.rssi = rssi;
+    return record;
 }
 
 } // namespace marlow

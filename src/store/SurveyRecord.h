@@ -50,6 +50,24 @@ template <std::size_t N> std::string_view textOf(const char (&field)[N]) {
 // Twelve upper-case hexadecimal digits, as "%02X%02X%02X%02X%02X%02X" gives.
 void formatMacText(char (&text)[16], const std::uint8_t (&mac)[6]);
 
+// The floor of the RSSI scale: where every search for a point's strongest
+// record starts, and the RSSI whose colour marks a point where nothing was
+// heard.
+constexpr std::int32_t NoSignalRssi = -120;
+
+// The average RSSI of a scan-list record: the sum of its samples over their
+// count, rounded toward zero. A record without samples shows its sum.
+inline std::int32_t averageRssi(const SurveyRecord& record) {
+    return record.sampleCount > 0 ? record.rssi / record.sampleCount : record.rssi;
+}
+
+// The one record that stands for a survey point where nothing was heard:
+// channel 0 and a MAC of all zeros, with the given name, SSID and RSSI
+// (points committed here and points loaded from a file fill them
+// differently).
+SurveyRecord placeholderRecord(std::int32_t x, std::int32_t y, std::string_view pointName,
+                               std::string_view ssid, std::int32_t rssi);
+
 // True for the record that stands for a point where nothing was heard.
 inline bool isPlaceholder(const SurveyRecord& record) {
     return record.channel == 0;

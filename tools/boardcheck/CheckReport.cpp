@@ -7,12 +7,6 @@
 namespace marlow::check {
 namespace {
 
-// The average of the record's samples as the scan's commit stores it: the
-// sum divided by the count, truncated toward zero.
-std::int32_t averageRssi(const SurveyRecord& record) {
-    return record.sampleCount > 0 ? record.rssi / record.sampleCount : record.rssi;
-}
-
 std::string hexEscape(const char* format, unsigned char byte) {
     char text[8];
     std::snprintf(text, sizeof text, format, byte);

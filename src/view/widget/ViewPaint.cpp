@@ -17,11 +17,8 @@ std::vector<SurveyRow> surveyRows(const RecordList& scan) {
     std::vector<SurveyRow> rows;
     rows.reserve(scan.size());
     for (const SurveyRecord& r : scan) {
-        // A scan-list record has at least one sample; a zero count would be
-        // a record without any, shown as its sum.
-        const std::int32_t average = r.sampleCount != 0 ? r.rssi / r.sampleCount : r.rssi;
         rows.push_back({r.channel, std::string(textOf(r.macText)), std::string(textOf(r.ssid)),
-                        static_cast<std::int16_t>(average)});
+                        static_cast<std::int16_t>(averageRssi(r))});
     }
     return rows;
 }
