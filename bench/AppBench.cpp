@@ -109,7 +109,7 @@ void ReportToRepaintedSurveyScreen(benchmark::State& state) {
     plan.width = 240;
     plan.height = 268;
     plan.pixels.assign(std::size_t{plan.rowStride()} * 268, 0);
-    if (createSite(site, plan, 0)) {
+    if (!createSite(site, plan, 0)) {
         state.SkipWithError("cannot make the site file");
         return;
     }

@@ -123,9 +123,10 @@ void fillSurvey(RecordList& store) {
     }
 }
 
-void check(const SiteError& error, const char* step) {
-    if (error)
-        throw std::runtime_error(std::string(step) + ": " + error.message + " " + error.detail);
+template <typename T> void check(const SiteResult<T>& result, const char* step) {
+    if (!result)
+        throw std::runtime_error(std::string(step) + ": " + result.error().message + " " +
+                                 result.error().detail);
 }
 
 } // namespace
@@ -149,17 +150,17 @@ std::string TemporaryDirectory::pathOf(std::string_view name) const {
 BenchSite::BenchSite() : m_sitePath(m_directory.pathOf("survey.site")) {
     fillSurvey(m_store);
     check(createSite(m_sitePath, makePlan(), SaveTime), "creating the site");
-    OpenResult created = openSite(m_sitePath);
-    check(created.error, "opening the new site");
-    m_state = created.site.state;
-    check(saveSiteData(m_sitePath, m_state, m_store, BlankSignature(), SaveTime),
+    const SiteResult<OpenedSite> created = openSite(m_sitePath);
+    check(created, "opening the new site");
+    m_file = created->file;
+    check(saveSiteData(m_sitePath, m_file, m_store, BlankSignature(), SaveTime),
           "saving the survey");
 
     // The saved file must load back as the whole survey.
-    OpenResult saved = openSite(m_sitePath);
-    check(saved.error, "opening the saved site");
+    const SiteResult<OpenedSite> saved = openSite(m_sitePath);
+    check(saved, "opening the saved site");
     RecordList loaded;
-    loadPoints(saved.site, loaded, nullptr);
+    loadPoints(*saved, loaded, nullptr);
     if (loaded.size() != RecordCount)
         throw std::runtime_error("the saved site loads " + std::to_string(loaded.size()) +
                                  " records instead of " + std::to_string(RecordCount));

@@ -3,8 +3,8 @@
 // under /tmp that is removed again with the fixture.
 #pragma once
 
+#include "sitefile/SiteFileState.h"
 #include "store/RecordList.h"
-#include "store/SiteState.h"
 
 #include <cstdint>
 #include <string>
@@ -47,13 +47,13 @@ public:
     std::string pathOf(std::string_view name) const { return m_directory.pathOf(name); }
     const RecordList& store() const { return m_store; }
     // The site as opened and saved: what another save needs.
-    const SiteState& state() const { return m_state; }
+    const SiteFileState& file() const { return m_file; }
 
 private:
     TemporaryDirectory m_directory;
     std::string m_sitePath;
     RecordList m_store;
-    SiteState m_state;
+    SiteFileState m_file;
 };
 
 } // namespace marlow::bench

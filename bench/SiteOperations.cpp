@@ -18,18 +18,18 @@ const MarkSink& ignoreMarks() {
 } // namespace
 
 std::unique_ptr<LoadedSite> readSite(const std::string& path) {
-    OpenResult opened = openSite(path);
-    if (opened.error)
+    SiteResult<OpenedSite> opened = openSite(path);
+    if (!opened)
         return nullptr;
     auto loaded = std::make_unique<LoadedSite>();
-    loaded->site = std::move(opened.site);
+    loaded->site = std::move(opened).value();
     loadPoints(loaded->site, loaded->store, ignoreMarks());
     return loaded;
 }
 
-SiteError saveSite(const BenchSite& site) {
-    SiteState state = site.state();
-    return saveSiteData(site.sitePath(), state, site.store(), BlankSignature(), SaveTime);
+SiteResult<> saveSite(const BenchSite& site) {
+    SiteFileState file = site.file();
+    return saveSiteData(site.sitePath(), file, site.store(), BlankSignature(), SaveTime);
 }
 
 double storeBytesPerRecord(const OpenedSite& site) {

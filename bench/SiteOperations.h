@@ -22,7 +22,7 @@ struct LoadedSite {
 std::unique_ptr<LoadedSite> readSite(const std::string& path);
 
 // The complete Save Site Data of the benchmark survey over its site file.
-SiteError saveSite(const BenchSite& site);
+SiteResult<> saveSite(const BenchSite& site);
 
 // Bytes the allocator hands out (mallinfo2's uordblks) while the points of
 // an opened site load into a fresh list, per record loaded.

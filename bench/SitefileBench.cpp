@@ -61,8 +61,8 @@ void readFileBench(benchmark::State& state, const BenchSite& site) {
 // The two halves of reading a site, to show where its time goes.
 void openSiteBench(benchmark::State& state, const BenchSite& site) {
     for (auto _ : state) {
-        std::optional<OpenResult> opened = openSite(site.sitePath());
-        if (opened->error) {
+        std::optional<SiteResult<OpenedSite>> opened = openSite(site.sitePath());
+        if (!*opened) {
             state.SkipWithError("the site does not open");
             return;
         }
@@ -73,14 +73,14 @@ void openSiteBench(benchmark::State& state, const BenchSite& site) {
 }
 
 void loadPointsBench(benchmark::State& state, const BenchSite& site) {
-    const OpenResult opened = openSite(site.sitePath());
-    if (opened.error) {
+    const SiteResult<OpenedSite> opened = openSite(site.sitePath());
+    if (!opened) {
         state.SkipWithError("the site does not open");
         return;
     }
     for (auto _ : state) {
         auto store = std::make_unique<RecordList>();
-        loadPoints(opened.site, *store, [](std::int32_t, std::int32_t, int) {});
+        loadPoints(*opened, *store, [](std::int32_t, std::int32_t, int) {});
         state.PauseTiming();
         store.reset();
         state.ResumeTiming();
@@ -89,20 +89,20 @@ void loadPointsBench(benchmark::State& state, const BenchSite& site) {
 }
 
 void storeMemoryBench(benchmark::State& state, const BenchSite& site) {
-    const OpenResult opened = openSite(site.sitePath());
-    if (opened.error) {
+    const SiteResult<OpenedSite> opened = openSite(site.sitePath());
+    if (!opened) {
         state.SkipWithError("the site does not open");
         return;
     }
     double bytesPerRecord = 0.0;
     for (auto _ : state)
-        bytesPerRecord = storeBytesPerRecord(opened.site);
+        bytesPerRecord = storeBytesPerRecord(*opened);
     state.counters["bytes_per_record"] = bytesPerRecord;
 }
 
 void saveSiteBench(benchmark::State& state, const BenchSite& site) {
     for (auto _ : state) {
-        if (saveSite(site)) {
+        if (!saveSite(site)) {
             state.SkipWithError("the save failed");
             return;
         }

@@ -91,15 +91,15 @@ void printSummary(const BenchSite& site) {
     // written out by whichever fsync comes next.
     ::sync();
     const Comparison save = compare(
-        SaveRounds, [&] { return !saveSite(site); },
+        SaveRounds, [&] { return saveSite(site).ok(); },
         [&] { return replaceWithCopy(path, copyPath, Durability::Flushed); });
     const double unflushed = medianSeconds(
         SaveRounds, [&] { return replaceWithCopy(path, copyPath, Durability::Unflushed); });
 
-    const OpenResult opened = openSite(path);
-    if (opened.error)
-        throw std::runtime_error("the site does not open: " + opened.error.message);
-    const double bytesPerRecord = storeBytesPerRecord(opened.site);
+    const SiteResult<OpenedSite> opened = openSite(path);
+    if (!opened)
+        throw std::runtime_error("the site does not open: " + opened.error().message);
+    const double bytesPerRecord = storeBytesPerRecord(*opened);
 
     std::printf("\nSummary: medians of interleaved runs (%d reads, %d saves of each kind)\n",
                 ReadRounds, SaveRounds);

@@ -1,3 +1,4 @@
+// Whole reads, writes and copies at file offsets.
 #include "FileIo.h"
 
 #include <algorithm>
@@ -7,7 +8,16 @@
 
 namespace marlow {
 
-ssize_t readAt(int fd, void* buffer, std::size_t length, std::uint64_t offset) {
+namespace {
+
+// The failure of the call that just set errno, in the system's words.
+Failure<Error> systemFailure() {
+    return fail(Error::fromErrno({}));
+}
+
+} // namespace
+
+Result<std::size_t> readAt(int fd, void* buffer, std::size_t length, std::uint64_t offset) {
     auto* out = static_cast<std::uint8_t*>(buffer);
     std::size_t done = 0;
     while (done < length) {
@@ -15,16 +25,16 @@ ssize_t readAt(int fd, void* buffer, std::size_t length, std::uint64_t offset) {
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            return -1;
+            return systemFailure();
         }
         if (n == 0)
             break;
         done += static_cast<std::size_t>(n);
     }
-    return static_cast<ssize_t>(done);
+    return done;
 }
 
-bool writeAt(int fd, const void* buffer, std::size_t length, std::uint64_t offset) {
+Result<void> writeAt(int fd, const void* buffer, std::size_t length, std::uint64_t offset) {
     const auto* in = static_cast<const std::uint8_t*>(buffer);
     std::size_t done = 0;
     while (done < length) {
@@ -32,39 +42,39 @@ bool writeAt(int fd, const void* buffer, std::size_t length, std::uint64_t offse
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            return false;
+            return systemFailure();
         }
         done += static_cast<std::size_t>(n);
     }
-    return true;
+    return {};
 }
 
 namespace {
 
-bool copyBuffered(int from, std::uint64_t fromOffset, int to, std::uint64_t toOffset,
-                  std::uint64_t length) {
+Result<void> copyBuffered(int from, std::uint64_t fromOffset, int to, std::uint64_t toOffset,
+                          std::uint64_t length) {
     std::vector<std::uint8_t> buffer(
         static_cast<std::size_t>(std::min<std::uint64_t>(length, 1 << 20)));
     std::uint64_t done = 0;
     while (done < length) {
         const auto want =
             static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), length - done));
-        const ssize_t n = readAt(from, buffer.data(), want, fromOffset + done);
-        if (n < 0)
-            return false;
-        if (n == 0)
-            return true;
-        if (!writeAt(to, buffer.data(), static_cast<std::size_t>(n), toOffset + done))
-            return false;
-        done += static_cast<std::uint64_t>(n);
+        const Result<std::size_t> n = readAt(from, buffer.data(), want, fromOffset + done);
+        if (!n)
+            return fail(n.error());
+        if (*n == 0)
+            return {};
+        if (Result<void> written = writeAt(to, buffer.data(), *n, toOffset + done); !written)
+            return written;
+        done += *n;
     }
-    return true;
+    return {};
 }
 
 } // namespace
 
-bool copyRange(int from, std::uint64_t fromOffset, int to, std::uint64_t toOffset,
-               std::uint64_t length) {
+Result<void> copyRange(int from, std::uint64_t fromOffset, int to, std::uint64_t toOffset,
+                       std::uint64_t length) {
     // The kernel copies without a round trip through user space where it can;
     // file systems that refuse get a buffered copy.
     auto in = static_cast<off_t>(fromOffset);
@@ -79,13 +89,13 @@ bool copyRange(int from, std::uint64_t fromOffset, int to, std::uint64_t toOffse
             if (done == 0 &&
                 (errno == ENOSYS || errno == EXDEV || errno == EINVAL || errno == EOPNOTSUPP))
                 return copyBuffered(from, fromOffset, to, toOffset, length);
-            return false;
+            return systemFailure();
         }
         if (n == 0)
-            return true;
+            return {};
         done += static_cast<std::uint64_t>(n);
     }
-    return true;
+    return {};
 }
 
 FileDescriptor::~FileDescriptor() {

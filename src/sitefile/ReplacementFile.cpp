@@ -1,3 +1,4 @@
+// Crash-safe replacement of a file: write beside it, flush, rename over it.
 #include "ReplacementFile.h"
 
 #include <cerrno>
@@ -36,7 +37,7 @@ ReplacementFile::~ReplacementFile() {
     discard();
 }
 
-bool ReplacementFile::create(const std::string& target) {
+Result<void> ReplacementFile::create(const std::string& target) {
     discard();
     char resolved[PATH_MAX];
     m_target = ::realpath(target.c_str(), resolved) ? std::string(resolved) : target;
@@ -45,28 +46,26 @@ bool ReplacementFile::create(const std::string& target) {
     name.push_back('\0');
     m_fd = ::mkostemp(name.data(), O_CLOEXEC);
     if (m_fd < 0)
-        return false;
+        return fail(Error::fromErrno({}));
     m_temporary = name.data();
-    return true;
+    return {};
 }
 
-bool ReplacementFile::commit() {
+Result<void> ReplacementFile::commit() {
     struct stat old {};
     const mode_t mode = ::stat(m_target.c_str(), &old) == 0 ? (old.st_mode & 07777) : newFileMode();
-    if (::fchmod(m_fd, mode) != 0 || ::fsync(m_fd) != 0) {
-        const int error = errno;
+    // The failure is taken before discard's own calls can change errno.
+    const auto failure = [this] {
+        Error error = Error::fromErrno({});
         discard();
-        errno = error;
-        return false;
-    }
+        return fail(std::move(error));
+    };
+    if (::fchmod(m_fd, mode) != 0 || ::fsync(m_fd) != 0)
+        return failure();
     const int fd = m_fd;
     m_fd = -1;
-    if (::close(fd) != 0 || ::rename(m_temporary.c_str(), m_target.c_str()) != 0) {
-        const int error = errno;
-        discard();
-        errno = error;
-        return false;
-    }
+    if (::close(fd) != 0 || ::rename(m_temporary.c_str(), m_target.c_str()) != 0)
+        return failure();
     m_temporary.clear();
     // The rename itself reaches the disk with the directory.
     const int dir = ::open(directoryOf(m_target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -74,7 +73,7 @@ bool ReplacementFile::commit() {
         ::fsync(dir);
         ::close(dir);
     }
-    return true;
+    return {};
 }
 
 void ReplacementFile::discard() {

@@ -3,6 +3,8 @@
 // save leaves the previous file as it was.
 #pragma once
 
+#include "base/Result.h"
+
 #include <string>
 
 namespace marlow {
@@ -15,16 +17,16 @@ public:
     ReplacementFile& operator=(const ReplacementFile&) = delete;
 
     // Creates the temporary file in the target's directory (following a
-    // symbolic link to the real file). False with errno set on failure.
-    bool create(const std::string& target);
+    // symbolic link to the real file).
+    Result<void> create(const std::string& target);
     int fd() const { return m_fd; }
     // The file being replaced, after links are followed.
     const std::string& target() const { return m_target; }
 
     // Flushes the new file to disk, gives it the old file's permissions and
-    // renames it over the target. False with errno set on failure, in which
-    // case the target is untouched and the temporary file removed.
-    bool commit();
+    // renames it over the target. On failure the target is untouched and
+    // the temporary file removed.
+    Result<void> commit();
 
 private:
     void discard();

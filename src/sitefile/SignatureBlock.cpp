@@ -1,3 +1,4 @@
+// The signature block's encoding, and reading it back from a file.
 #include "SignatureBlock.h"
 
 #include "ByteOrder.h"
@@ -18,29 +19,23 @@ std::vector<std::uint8_t> encodeSignatureBlock(const SignatureSource& signature)
     return block;
 }
 
-SignatureResult readSignature(const std::string& path, std::uint32_t signatureOffset) {
-    SignatureResult result;
+SiteResult<SignaturePixels> readSignature(const std::string& path, std::uint32_t signatureOffset) {
     FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd.valid()) {
-        result.error = cannotOpenError(errno);
-        return result;
-    }
+    if (!fd.valid())
+        return fail(cannotOpenError(errno));
     std::vector<std::uint8_t> block(SignatureBlockSize);
-    const ssize_t n = readAt(fd.get(), block.data(), block.size(), signatureOffset);
-    if (n < 0) {
-        result.error = cannotOpenError(errno);
-        return result;
-    }
-    if (static_cast<std::size_t>(n) < block.size()) {
-        result.error = damagedError("the signature block is cut short.");
-        return result;
-    }
+    const Result<std::size_t> n = readAt(fd.get(), block.data(), block.size(), signatureOffset);
+    if (!n)
+        return fail(cannotOpenError(n.error().systemError));
+    if (*n < block.size())
+        return fail(damagedError("the signature block is cut short."));
+    SignaturePixels pixels = {};
     const std::uint8_t* in = block.data();
     for (int y = SignatureHeight - 1; y >= 0; --y) {
         for (int x = 0; x < SignatureWidth; ++x, in += 4)
-            result.pixels[static_cast<std::size_t>(y * SignatureWidth + x)] = readU32(in);
+            pixels[static_cast<std::size_t>(y * SignatureWidth + x)] = readU32(in);
     }
-    return result;
+    return pixels;
 }
 
 } // namespace marlow

@@ -31,11 +31,6 @@ std::vector<std::uint8_t> encodeSignatureBlock(const SignatureSource& signature)
 // The stored signature, rows from the top, as read from a site file.
 using SignaturePixels = std::array<std::uint32_t, SignatureWidth * SignatureHeight>;
 
-struct SignatureResult {
-    SiteError error;
-    SignaturePixels pixels = {};
-};
-
-SignatureResult readSignature(const std::string& path, std::uint32_t signatureOffset);
+SiteResult<SignaturePixels> readSignature(const std::string& path, std::uint32_t signatureOffset);
 
 } // namespace marlow

@@ -1,3 +1,4 @@
+// A new site file from a floor plan.
 #include "SiteCreator.h"
 
 #include "ByteOrder.h"
@@ -43,7 +44,7 @@ std::vector<std::uint8_t> encodeBitmap(const SiteBitmap& plan) {
 
 } // namespace
 
-SiteError createSite(const std::string& path, const SiteBitmap& plan, std::uint32_t saveTime) {
+SiteResult<> createSite(const std::string& path, const SiteBitmap& plan, std::uint32_t saveTime) {
     const std::vector<std::uint8_t> bitmap = encodeBitmap(plan);
     const auto bitmapOffset = static_cast<std::uint32_t>(SiteHeaderSize);
     const auto signatureOffset = static_cast<std::uint32_t>(bitmapOffset + bitmap.size());
@@ -63,12 +64,25 @@ SiteError createSite(const std::string& path, const SiteBitmap& plan, std::uint3
     writeU32(sizes + 4, StoredApRecordSize);
     const std::vector<std::uint8_t> signature = encodeSignatureBlock(BlankSignature());
 
+    struct Piece {
+        const void* bytes;
+        std::size_t length;
+        std::uint64_t offset;
+    };
+    const Piece pieces[] = {{header.data(), header.size(), 0},
+                            {bitmap.data(), bitmap.size(), bitmapOffset},
+                            {signature.data(), signature.size(), signatureOffset},
+                            {sizes, sizeof sizes, dataOffset}};
     ReplacementFile file;
-    if (!file.create(path) || !writeAt(file.fd(), header.data(), header.size(), 0) ||
-        !writeAt(file.fd(), bitmap.data(), bitmap.size(), bitmapOffset) ||
-        !writeAt(file.fd(), signature.data(), signature.size(), signatureOffset) ||
-        !writeAt(file.fd(), sizes, sizeof sizes, dataOffset) || !file.commit())
-        return cannotUpdateError(std::strerror(errno));
+    Result<void> done = file.create(path);
+    for (const Piece& piece : pieces) {
+        if (done)
+            done = writeAt(file.fd(), piece.bytes, piece.length, piece.offset);
+    }
+    if (done)
+        done = file.commit();
+    if (!done)
+        return fail(cannotUpdateError(done.error().message));
     return {};
 }
 

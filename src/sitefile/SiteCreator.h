@@ -11,6 +11,6 @@
 
 namespace marlow {
 
-SiteError createSite(const std::string& path, const SiteBitmap& plan, std::uint32_t saveTime);
+SiteResult<> createSite(const std::string& path, const SiteBitmap& plan, std::uint32_t saveTime);
 
 } // namespace marlow

@@ -1,3 +1,4 @@
+// The site file's failures in the words and captions the surveyor sees.
 #include "SiteError.h"
 
 #include <cstring>

@@ -1,14 +1,16 @@
 // Failures of the site-file reader and writers, as the words the surveyor is
 // shown: a message, the caption of its box, and, where the system or the
-// file says more, a detail line.
+// file says more, a detail line. They travel as the error of a
+// Result<T, SiteError>.
 #pragma once
+
+#include "base/Result.h"
 
 #include <string>
 
 namespace marlow {
 
 enum class SiteErrorKind {
-    None,
     CannotOpen,   // the system's text, "File Open Error"
     NotASiteFile, // "Not a Site File."
     Obsolete,     // an old format version
@@ -17,12 +19,10 @@ enum class SiteErrorKind {
 };
 
 struct SiteError {
-    SiteErrorKind kind = SiteErrorKind::None;
+    SiteErrorKind kind;
     std::string message;
     std::string caption;
     std::string detail;
-
-    explicit operator bool() const { return kind != SiteErrorKind::None; }
 };
 
 SiteError cannotOpenError(int errorNumber);
@@ -30,5 +30,8 @@ SiteError notASiteFileError();
 SiteError obsoleteError();
 SiteError damagedError(const std::string& why);
 SiteError cannotUpdateError(const std::string& detail);
+
+// The result of the site file's operations that can fail.
+template <typename T = void> using SiteResult = Result<T, SiteError>;
 
 } // namespace marlow

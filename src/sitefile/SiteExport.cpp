@@ -1,3 +1,4 @@
+// The JSON dump, the CSV export and the summary of a site file.
 #include "SiteExport.h"
 
 #include "SiteFormat.h"
@@ -74,7 +75,7 @@ std::string isoUtcTime(std::uint32_t secondsSinceEpoch) {
 } // namespace
 
 void writeJson(std::ostream& out, const OpenedSite& site, const RecordList& store) {
-    const SiteHeaderFields fields = decodeHeader(site.state.header);
+    const SiteHeaderFields fields = decodeHeader(site.file.header);
     out << "{\"version\":" << fields.version << ",\"saveTime\":" << fields.saveTime
         << ",\"bitmap\":{\"width\":" << site.bitmap.width << ",\"height\":" << site.bitmap.height
         << "},\"points\":[";
@@ -125,7 +126,7 @@ void writeInfo(std::ostream& out, const OpenedSite& site, const RecordList& stor
     const auto apRecords = static_cast<std::size_t>(std::count_if(
         store.begin(), store.end(), [](const SurveyRecord& r) { return !isPlaceholder(r); }));
 
-    const SiteHeaderFields fields = decodeHeader(site.state.header);
+    const SiteHeaderFields fields = decodeHeader(site.file.header);
     const auto line = [&out](std::string_view label, const auto& value) {
         std::string head = std::string(label) + ':';
         head.resize(22, ' ');

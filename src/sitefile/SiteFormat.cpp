@@ -1,6 +1,8 @@
+// The site file's byte layout: field codecs and the region check.
 #include "SiteFormat.h"
 
 #include "ByteOrder.h"
+#include "SiteFileState.h"
 
 #include <algorithm>
 #include <cstring>
@@ -87,27 +89,28 @@ void encodeApRecord(std::uint8_t* bytes, const SurveyRecord& record) {
     storeText(bytes + ApSsid, SsidLength, textOf(record.ssid));
 }
 
-std::optional<std::string> checkLayout(const SiteLayout& l) {
+Result<void> checkLayout(const SiteLayout& l) {
+    const auto refuse = [](std::string why) { return fail(Error{std::move(why)}); };
     if (l.headerLength < SiteHeaderSize)
-        return "the header is shorter than " + std::to_string(SiteHeaderSize) + " bytes.";
+        return refuse("the header is shorter than " + std::to_string(SiteHeaderSize) + " bytes.");
     const std::uint64_t bitmapEnd = l.bitmapOffset + l.bitmapSize;
     const std::uint64_t signatureEnd = l.signatureOffset + SignatureBlockSize;
     if (l.bitmapOffset < l.headerLength)
-        return std::string("the floor plan overlaps the header.");
+        return refuse("the floor plan overlaps the header.");
     if (l.signatureOffset < l.headerLength)
-        return std::string("the signature block overlaps the header.");
+        return refuse("the signature block overlaps the header.");
     if (l.signatureOffset < bitmapEnd && l.bitmapOffset < signatureEnd)
-        return std::string("the signature block overlaps the floor plan.");
+        return refuse("the signature block overlaps the floor plan.");
     if (bitmapEnd > l.dataOffset)
-        return std::string("the floor plan runs into the survey data.");
+        return refuse("the floor plan runs into the survey data.");
     if (signatureEnd > l.dataOffset)
-        return std::string("the signature block runs into the survey data.");
-    return std::nullopt;
+        return refuse("the signature block runs into the survey data.");
+    return {};
 }
 
-SiteLayout layoutOf(const SiteState& site) {
-    const SiteHeaderFields f = decodeHeader(site.header);
-    return {f.headerLength, f.bitmapOffset, site.bitmapSize, f.signatureOffset, f.dataOffset};
+SiteLayout layoutOf(const SiteFileState& file) {
+    const SiteHeaderFields f = decodeHeader(file.header);
+    return {f.headerLength, f.bitmapOffset, file.bitmapSize, f.signatureOffset, f.dataOffset};
 }
 
 } // namespace marlow

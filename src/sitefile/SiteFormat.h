@@ -2,15 +2,22 @@
 // access-point records, and the placement of the file's regions.
 #pragma once
 
-#include "store/SiteState.h"
+#include "base/Result.h"
 #include "store/SurveyRecord.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
-#include <optional>
-#include <string>
 
 namespace marlow {
+
+// The header's known length; a longer header keeps its further bytes,
+// which nothing here interprets.
+constexpr std::size_t SiteHeaderSize = 150;
+// The stored record sizes this program writes; a file may declare longer
+// ones, whose further bytes are skipped.
+constexpr std::int32_t StoredPointRecordSize = 42;
+constexpr std::int32_t StoredApRecordSize = 41;
 
 using HeaderBytes = std::array<std::uint8_t, SiteHeaderSize>;
 
@@ -91,9 +98,7 @@ struct SiteLayout {
     std::uint64_t dataOffset = 0;
 };
 
-// Empty when the regions fit; otherwise why they do not, as a sentence.
-std::optional<std::string> checkLayout(const SiteLayout& layout);
-
-SiteLayout layoutOf(const SiteState& site);
+// Success when the regions fit; otherwise why they do not, as a sentence.
+Result<void> checkLayout(const SiteLayout& layout);
 
 } // namespace marlow

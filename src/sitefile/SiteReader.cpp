@@ -1,3 +1,4 @@
+// Opening a site file whole, and loading its stored points.
 #include "SiteReader.h"
 
 #include "ByteOrder.h"
@@ -27,56 +28,55 @@ constexpr std::size_t Compression = 16;
 constexpr std::size_t ImageSize = 20;
 } // namespace info
 
+// Reads the regions of one open file into the site, each step failing with
+// the words the surveyor is shown.
 struct Reader {
     int fd;
     std::uint64_t fileSize;
-    OpenResult& result;
-
-    bool fail(SiteError error) {
-        result.error = std::move(error);
-        return false;
-    }
+    OpenedSite& site;
 
     // Reads exactly length bytes or fails with the system's text.
-    bool readExactly(void* buffer, std::size_t length, std::uint64_t offset, const char* what) {
-        const ssize_t n = readAt(fd, buffer, length, offset);
-        if (n < 0)
-            return fail(cannotOpenError(errno));
-        if (static_cast<std::size_t>(n) < length)
+    SiteResult<> readExactly(void* buffer, std::size_t length, std::uint64_t offset,
+                             const char* what) const {
+        const Result<std::size_t> n = readAt(fd, buffer, length, offset);
+        if (!n)
+            return fail(cannotOpenError(n.error().systemError));
+        if (*n < length)
             return fail(damagedError(std::string(what) + " is cut short."));
-        return true;
+        return {};
     }
 
-    bool readHeader() {
-        HeaderBytes& header = result.site.state.header;
-        const ssize_t n = readAt(fd, header.data(), header.size(), 0);
-        if (n < 0)
-            return fail(cannotOpenError(errno));
+    SiteResult<> readHeader() {
+        HeaderBytes& header = site.file.header;
+        const Result<std::size_t> got = readAt(fd, header.data(), header.size(), 0);
+        if (!got)
+            return fail(cannotOpenError(got.error().systemError));
         // The magic is tested first, so that any other file is named for
         // what it is rather than as a damaged site file.
-        const auto got = static_cast<std::size_t>(n);
         const SiteHeaderFields fields = decodeHeader(header);
-        if (got < header::Magic + SiteMagic.size() || !fields.magicMatches)
+        if (*got < header::Magic + SiteMagic.size() || !fields.magicMatches)
             return fail(notASiteFileError());
-        if (got < header.size())
+        if (*got < header.size())
             return fail(damagedError("the header is cut short."));
         if (fields.version < CurrentVersion)
             return fail(obsoleteError());
         if (fields.headerLength < SiteHeaderSize)
             return fail(damagedError("the header is shorter than 150 bytes."));
-        return true;
+        return {};
     }
 
-    bool checkRegions() {
-        if (auto why = checkLayout(layoutOf(result.site.state)))
-            return fail(damagedError(*why));
-        return true;
+    SiteResult<> checkRegions() const {
+        if (Result<void> fits = checkLayout(layoutOf(site.file)); !fits)
+            return fail(damagedError(fits.error().message));
+        return {};
     }
 
-    bool readBitmap(const SiteHeaderFields& fields) {
+    SiteResult<> readBitmap(const SiteHeaderFields& fields) {
         std::uint8_t head[BitmapFileHeaderSize + BitmapInfoHeaderSize];
-        if (!readExactly(head, sizeof head, fields.bitmapOffset, "the floor plan"))
-            return false;
+        if (SiteResult<> read =
+                readExactly(head, sizeof head, fields.bitmapOffset, "the floor plan");
+            !read)
+            return read;
         const std::uint8_t* inf = head + BitmapFileHeaderSize;
         const std::uint32_t infoSize = readU32(inf + info::Size);
         const std::int32_t width = readI32(inf + info::Width);
@@ -95,7 +95,7 @@ struct Reader {
             return fail(damagedError("the floor plan's size (" + std::to_string(width) + " x " +
                                      std::to_string(height) + ") is not usable."));
 
-        SiteBitmap& bitmap = result.site.bitmap;
+        SiteBitmap& bitmap = site.bitmap;
         bitmap.width = width;
         bitmap.topDown = height < 0;
         bitmap.height = height < 0 ? -height : height;
@@ -107,77 +107,89 @@ struct Reader {
         const std::uint64_t bitmapSize = BitmapPixelsStart + imageSize;
         if (fields.bitmapOffset + bitmapSize > fileSize)
             return fail(damagedError("the floor plan is cut short."));
-        result.site.state.bitmapSize = static_cast<std::uint32_t>(bitmapSize);
+        site.file.bitmapSize = static_cast<std::uint32_t>(bitmapSize);
 
-        if (!readExactly(bitmap.colorTable.data(), ColorTableSize,
-                         fields.bitmapOffset + BitmapFileHeaderSize + BitmapInfoHeaderSize,
-                         "the floor plan"))
-            return false;
+        if (SiteResult<> read =
+                readExactly(bitmap.colorTable.data(), ColorTableSize,
+                            fields.bitmapOffset + BitmapFileHeaderSize + BitmapInfoHeaderSize,
+                            "the floor plan");
+            !read)
+            return read;
         bitmap.pixels.resize(static_cast<std::size_t>(needed));
         return readExactly(bitmap.pixels.data(), bitmap.pixels.size(),
                            fields.bitmapOffset + BitmapPixelsStart, "the floor plan");
     }
 
-    bool readSurveyData(const SiteHeaderFields& fields) {
+    SiteResult<> readSurveyData(const SiteHeaderFields& fields) {
         // A missing or cut data section is not an error: there is simply
         // nothing to load.
         if (fields.dataOffset + std::uint64_t{DataSizesLength} > fileSize)
-            return true;
+            return {};
         std::uint8_t sizes[DataSizesLength];
-        if (!readExactly(sizes, sizeof sizes, fields.dataOffset, "the survey data"))
-            return false;
+        if (SiteResult<> read =
+                readExactly(sizes, sizeof sizes, fields.dataOffset, "the survey data");
+            !read)
+            return read;
         const std::uint32_t pointSize = readU32(sizes);
         const std::uint32_t apSize = readU32(sizes + 4);
         if (pointSize < static_cast<std::uint32_t>(StoredPointRecordSize) ||
             apSize < static_cast<std::uint32_t>(StoredApRecordSize))
             return fail(damagedError("its survey records are shorter than 42 and 41 bytes."));
-        SiteState& state = result.site.state;
-        state.pointRecordSize =
+        site.file.pointRecordSize =
             static_cast<std::int32_t>(std::min<std::uint32_t>(pointSize, INT32_MAX));
-        state.apRecordSize = static_cast<std::int32_t>(std::min<std::uint32_t>(apSize, INT32_MAX));
+        site.file.apRecordSize =
+            static_cast<std::int32_t>(std::min<std::uint32_t>(apSize, INT32_MAX));
         const std::uint64_t start = fields.dataOffset + std::uint64_t{DataSizesLength};
-        result.site.surveyData.resize(static_cast<std::size_t>(fileSize - start));
-        return readExactly(result.site.surveyData.data(), result.site.surveyData.size(), start,
+        site.surveyData.resize(static_cast<std::size_t>(fileSize - start));
+        return readExactly(site.surveyData.data(), site.surveyData.size(), start,
                            "the survey data");
+    }
+
+    // The steps in order: the regions are checked before the plan is read,
+    // with the smallest plan there can be, and again once its real size is
+    // known.
+    SiteResult<> readAll() {
+        if (SiteResult<> header = readHeader(); !header)
+            return header;
+        const SiteHeaderFields fields = decodeHeader(site.file.header);
+        site.file.bitmapSize = BitmapPixelsStart;
+        if (SiteResult<> regions = checkRegions(); !regions)
+            return regions;
+        if (SiteResult<> bitmap = readBitmap(fields); !bitmap)
+            return bitmap;
+        if (SiteResult<> regions = checkRegions(); !regions)
+            return regions;
+        return readSurveyData(fields);
     }
 };
 
 } // namespace
 
-OpenResult openSite(const std::string& path) {
-    OpenResult result;
+SiteResult<OpenedSite> openSite(const std::string& path) {
     FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd.valid()) {
-        result.error = cannotOpenError(errno);
-        return result;
-    }
+    if (!fd.valid())
+        return fail(cannotOpenError(errno));
     struct stat st {};
-    if (::fstat(fd.get(), &st) != 0) {
-        result.error = cannotOpenError(errno);
-        return result;
-    }
-    if (!S_ISREG(st.st_mode)) {
-        result.error = cannotOpenError(S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
-        return result;
-    }
+    if (::fstat(fd.get(), &st) != 0)
+        return fail(cannotOpenError(errno));
+    if (!S_ISREG(st.st_mode))
+        return fail(cannotOpenError(S_ISDIR(st.st_mode) ? EISDIR : EINVAL));
 
-    Reader reader{fd.get(), static_cast<std::uint64_t>(st.st_size), result};
-    if (!reader.readHeader())
-        return result;
-    const SiteHeaderFields fields = decodeHeader(result.site.state.header);
-    // The regions are checked before the plan is read, with the smallest plan
-    // there can be, and again once its real size is known.
-    result.site.state.bitmapSize = BitmapPixelsStart;
-    if (!reader.checkRegions() || !reader.readBitmap(fields) || !reader.checkRegions())
-        return result;
-    reader.readSurveyData(fields);
-    return result;
+    OpenedSite site;
+    Reader reader{fd.get(), static_cast<std::uint64_t>(st.st_size), site};
+    if (SiteResult<> read = reader.readAll(); !read)
+        return fail(read.error());
+    return site;
+}
+
+bool holdsPoints(const OpenedSite& site) {
+    return site.surveyData.size() >= static_cast<std::size_t>(site.file.pointRecordSize);
 }
 
 void loadPoints(const OpenedSite& site, RecordList& store, const MarkSink& drawMark) {
     const auto& data = site.surveyData;
-    const auto pointSize = static_cast<std::size_t>(site.state.pointRecordSize);
-    const auto apSize = static_cast<std::size_t>(site.state.apRecordSize);
+    const auto pointSize = static_cast<std::size_t>(site.file.pointRecordSize);
+    const auto apSize = static_cast<std::size_t>(site.file.apRecordSize);
     std::size_t at = 0;
     while (data.size() - at >= pointSize) {
         const StoredPoint point = decodePointRecord(data.data() + at);
@@ -188,24 +200,17 @@ void loadPoints(const OpenedSite& site, RecordList& store, const MarkSink& drawM
         record.x = point.x;
         record.y = point.y;
         std::memcpy(record.pointName, point.name, sizeof record.pointName);
-        auto appendRecord = [&store, &record]() {
-            RecordNode* node = nullptr;
-            if (store.newNode(node, record) != RecordList::Ok)
-                return false;
-            store.append(node);
-            return true;
-        };
         if (point.apCount == 0) {
             // A point where nothing was heard loads as one placeholder.
-            setText(record.macText, "000000000000");
-            record.rssi = -100;
-            if (!appendRecord())
+            const SurveyRecord placeholder =
+                placeholderRecord(point.x, point.y, textOf(point.name), "", LoadedPlaceholderRssi);
+            if (store.appendCopy(placeholder) != RecordList::Ok)
                 return;
             if (drawMark)
-                drawMark(point.x, point.y, -120);
+                drawMark(point.x, point.y, NoSignalRssi);
             continue;
         }
-        int best = -120;
+        int best = NoSignalRssi;
         std::uint32_t loaded = 0;
         for (std::uint32_t i = 0; i < point.apCount; ++i) {
             if (data.size() - at < apSize) {
@@ -215,7 +220,7 @@ void loadPoints(const OpenedSite& site, RecordList& store, const MarkSink& drawM
             }
             decodeApRecord(data.data() + at, record);
             at += apSize;
-            if (!appendRecord())
+            if (store.appendCopy(record) != RecordList::Ok)
                 return;
             best = std::max<int>(best, record.rssi);
             ++loaded;

@@ -6,8 +6,8 @@
 
 #include "SiteBitmap.h"
 #include "SiteError.h"
+#include "SiteFileState.h"
 #include "store/RecordList.h"
-#include "store/SiteState.h"
 
 #include <cstdint>
 #include <functional>
@@ -16,24 +16,26 @@
 
 namespace marlow {
 
+// The RSSI of the placeholder that stands for a stored point without
+// access-point records.
+constexpr std::int32_t LoadedPlaceholderRssi = -100;
+
 struct OpenedSite {
-    // Header, record sizes and floor-plan size of the file; counters zero.
-    SiteState state;
+    // Header, record sizes and floor-plan size of the file.
+    SiteFileState file;
     SiteBitmap bitmap;
     // The survey data after the two record sizes; empty when the file has
     // no (complete) data section.
     std::vector<std::uint8_t, UninitialisedAllocator<std::uint8_t>> surveyData;
 };
 
-struct OpenResult {
-    SiteError error; // empty on success
-    OpenedSite site;
-};
+SiteResult<OpenedSite> openSite(const std::string& path);
 
-OpenResult openSite(const std::string& path);
+// True when the file's data section holds at least one stored point.
+bool holdsPoints(const OpenedSite& site);
 
 // Called once per loaded point with its position and the RSSI that colours
-// its mark (-120 for a point where nothing was heard).
+// its mark (NoSignalRssi for a point where nothing was heard).
 using MarkSink = std::function<void(std::int32_t x, std::int32_t y, int rssi)>;
 
 // Appends the stored points to the store, one run of records per point, and

@@ -6,8 +6,8 @@
 
 #include "SignatureBlock.h"
 #include "SiteError.h"
+#include "SiteFileState.h"
 #include "store/RecordList.h"
-#include "store/SiteState.h"
 
 #include <cstdint>
 #include <string>
@@ -17,12 +17,12 @@ namespace marlow {
 // Save Site Data: the header (statusByte 0, saveTime), the signature block
 // and the survey data section; everything else stays as the file has it.
 // On success the site's header and record sizes are those written.
-SiteError saveSiteData(const std::string& path, SiteState& site, const RecordList& store,
-                       const SignatureSource& signature, std::uint32_t saveTime);
+SiteResult<> saveSiteData(const std::string& path, SiteFileState& site, const RecordList& store,
+                          const SignatureSource& signature, std::uint32_t saveTime);
 
 // The full rewrite: the header as held, the floor plan copied from the
 // bitmap file right after it, and the survey data section; no signature.
-SiteError rewriteSite(const std::string& path, SiteState& site, const RecordList& store,
-                      const std::string& bitmapPath);
+SiteResult<> rewriteSite(const std::string& path, SiteFileState& site, const RecordList& store,
+                         const std::string& bitmapPath);
 
 } // namespace marlow

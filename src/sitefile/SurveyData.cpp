@@ -1,3 +1,4 @@
+// The survey data section written from the store, point by point.
 #include "SurveyData.h"
 
 #include "ByteOrder.h"

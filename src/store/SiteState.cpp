@@ -1,3 +1,5 @@
+// The two operations on the open site that every Open and every measurement
+// start with.
 #include "SiteState.h"
 
 namespace marlow {

@@ -1,20 +1,16 @@
-// SiteState: the state of the open site — survey counters, the summary of
-// the point selected on the map, what the site file's writers need from the
-// file that was opened, and the point being measured.
+// SiteState: the state of the open site: survey counters, the summary of
+// the point selected on the map, and the point being measured. What the
+// site file's writers need from the file that was opened is the site
+// file's own (sitefile/SiteFileState.h).
 #pragma once
 
 #include "RecordList.h"
 #include "SharedRecordList.h"
 
-#include <array>
 #include <cstdint>
 #include <string_view>
 
 namespace marlow {
-
-constexpr std::size_t SiteHeaderSize = 150;
-constexpr std::int32_t StoredPointRecordSize = 42;
-constexpr std::int32_t StoredApRecordSize = 41;
 
 struct SiteState {
     std::int32_t locationCount = 0;
@@ -27,15 +23,6 @@ struct SiteState {
     std::int32_t selFirstIndex = 0;
     char selBestMacText[16] = {};
     char selBestSsid[33] = {};
-
-    // The first 150 bytes of the open file's header, exactly as read; the
-    // writers put them back with only statusByte and saveTime changed.
-    std::array<std::uint8_t, SiteHeaderSize> header = {};
-    std::int32_t pointRecordSize = StoredPointRecordSize;
-    std::int32_t apRecordSize = StoredApRecordSize;
-    // Bytes of the floor-plan bitmap at the header's bitmap offset, found
-    // when the file was opened; the writers keep the signature block off it.
-    std::uint32_t bitmapSize = 0;
 
     std::int16_t lastBestRssi = 0;
     std::int32_t newX = 0;

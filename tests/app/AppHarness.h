@@ -146,10 +146,11 @@ inline std::string bandSite(const TempDir& dir, const std::string& name, std::in
     RecordList store;
     for (const SurveyRecord& record : records)
         appendRecord(store, record);
-    if (createSite(path, bandPlan(width, height), 1'700'000'000))
+    if (!createSite(path, bandPlan(width, height), 1'700'000'000))
         throw std::runtime_error("cannot make " + path);
-    OpenResult opened = openSite(path);
-    if (!records.empty() && saveSiteData(path, opened.site.state, store, BlankSignature{}, 0))
+    SiteResult<OpenedSite> opened = openSite(path);
+    if (!opened ||
+        (!records.empty() && !saveSiteData(path, opened->file, store, BlankSignature{}, 0)))
         throw std::runtime_error("cannot store points in " + path);
     return path;
 }

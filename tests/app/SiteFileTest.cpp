@@ -25,10 +25,13 @@ struct SiteFiles : ::testing::Test {
         {apRecord(30, 20, 1, -62), apRecord(30, 20, 2, -45), committedPlaceholder(80, 50)});
 
     static std::vector<std::string> pointsIn(const std::string& path) {
-        const OpenResult opened = openSite(path);
-        EXPECT_FALSE(opened.error) << opened.error.message;
+        const SiteResult<OpenedSite> opened = openSite(path);
+        if (!opened) {
+            ADD_FAILURE() << opened.error().message;
+            return {};
+        }
         RecordList store;
-        loadPoints(opened.site, store, {});
+        loadPoints(*opened, store, {});
         return describe(store);
     }
 };
@@ -116,12 +119,13 @@ TEST_F(SiteFiles, SaveSiteDataAndTheFullRewriteReplaceTheStoredPoints) {
     EXPECT_EQ(program.boxes.texts(), std::vector<std::string>{"Could not update site"});
     EXPECT_EQ(readBytes(stored), before);
     // With the file's own floor plan: the same plan, the store's points.
-    const auto bitmapAt = before.begin() + decodeHeader(view.site()->header).bitmapOffset;
-    writeBytes(temporary.file("tmpsite.bmp"), Bytes(bitmapAt, bitmapAt + view.site()->bitmapSize));
+    const auto bitmapAt = before.begin() + decodeHeader(view.siteFile().header).bitmapOffset;
+    writeBytes(temporary.file("tmpsite.bmp"),
+               Bytes(bitmapAt, bitmapAt + view.siteFile().bitmapSize));
     program.boxes.shown.clear();
     view.dispatchCommand(command::FullRewrite);
     EXPECT_TRUE(program.boxes.shown.empty());
-    EXPECT_EQ(openSite(stored).site.bitmap.pixels, bandPlan(120, 90).pixels);
+    EXPECT_EQ(openSite(stored)->bitmap.pixels, bandPlan(120, 90).pixels);
     // Every record is an access-point record of its point in this format.
     EXPECT_EQ(pointsIn(stored),
               (std::vector<std::string>{NewPoint, "FILL 50,30 000000000000 0 0 FILL"}));

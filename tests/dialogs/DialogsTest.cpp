@@ -138,7 +138,7 @@ TEST(PointInfoDialog, LinesOfANormalAPlaceholderAndAVeryWeakPointCutToTheirBuffe
     SiteState site;
     std::memset(site.selBestMacText, 'M', sizeof site.selBestMacText);
     std::memset(site.selBestSsid, 'S', sizeof site.selBestSsid);
-    site.header.fill('Z'); // what lies behind the SSID field must not show
+    site.lastBestRssi = 0x5A5A; // what lies behind the SSID field must not show
     const PointInfoText text = pointInfoText(site);
     EXPECT_EQ(text.mac, "MAC Address: " + std::string(sizeof site.selBestMacText, 'M'));
     EXPECT_EQ(text.ssid, "SSID: " + std::string(sizeof site.selBestSsid, 'S'));

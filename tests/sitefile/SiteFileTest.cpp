@@ -188,14 +188,16 @@ struct SiteBytes {
 
 // The site written to a file, opened and, when that succeeds, loaded.
 struct Loaded {
-    Loaded(const test::TempDir& dir, const SiteBytes& site) {
-        test::writeBytes(dir.file("site.tws"), site.bytes);
-        result = openSite(dir.file("site.tws"));
-        if (!result.error)
-            loadPoints(result.site, store,
+    Loaded(const test::TempDir& dir, const SiteBytes& site) : result(openWritten(dir, site)) {
+        if (result)
+            loadPoints(*result, store,
                        [&](int x, int y, int rssi) { marks.emplace_back(x, y, rssi); });
     }
-    OpenResult result;
+    static SiteResult<OpenedSite> openWritten(const test::TempDir& dir, const SiteBytes& site) {
+        test::writeBytes(dir.file("site.tws"), site.bytes);
+        return openSite(dir.file("site.tws"));
+    }
+    SiteResult<OpenedSite> result;
     RecordList store;
     Marks marks;
 };
@@ -272,9 +274,9 @@ protected:
     void SetUp() override {
         test::makeSite(path());
         site.bytes = test::readBytes(path());
-        OpenResult opened = openSite(path());
-        ASSERT_FALSE(opened.error);
-        state = opened.site.state;
+        const SiteResult<OpenedSite> opened = openSite(path());
+        ASSERT_TRUE(opened);
+        state = opened->file;
     }
     std::string path() const { return dir.file("site.tws"); }
     void fillStore() {
@@ -287,7 +289,7 @@ protected:
 
     test::TempDir dir;
     SiteBytes site;
-    SiteState state;
+    SiteFileState state;
     RecordList store;
 };
 
@@ -300,15 +302,15 @@ TEST_F(SiteFile, PlanLoadsTheRightWayUpAsStoredAndAsTopDown) {
             site.set32(site.bitmapInfo() + 20, 0);
         }
         const Loaded loaded(dir, site);
-        ASSERT_FALSE(loaded.result.error) << loaded.result.error.message;
-        const SiteBitmap& plan = loaded.result.site.bitmap;
+        ASSERT_TRUE(loaded.result) << loaded.result.error().message;
+        const SiteBitmap& plan = loaded.result->bitmap;
         ASSERT_EQ(std::tuple(plan.width, plan.height), std::tuple(13, 7));
         for (int y = 0; y < 7; ++y) {
             for (int x = 0; x < 13; ++x)
                 ASSERT_EQ(plan.row(y)[x], x + 3 * (topDown ? 6 - y : y)) << x << "," << y;
         }
-        EXPECT_EQ(std::tuple(plan.rgb(200), loaded.result.site.state.bitmapSize,
-                             loaded.store.size(), loaded.marks.size()),
+        EXPECT_EQ(std::tuple(plan.rgb(200), loaded.result->file.bitmapSize, loaded.store.size(),
+                             loaded.marks.size()),
                   std::tuple(0xC8C8C8u, 1078u + 16 * 7, 0u, 0u));
     }
 }
@@ -331,8 +333,8 @@ TEST_F(SiteFile, LoadsAccessPointsAndPlaceholdersAsRunsWithTheirMarks) {
     site.point(300, 40, "SAME", 1, 50); // same place: the run continues
     site.ap(1, 0xB000, 3, "", 45);
     const Loaded loaded(dir, site);
-    ASSERT_FALSE(loaded.result.error) << loaded.result.error.message;
-    EXPECT_EQ(loaded.result.site.bitmap.row(0)[5], 5);
+    ASSERT_TRUE(loaded.result) << loaded.result.error().message;
+    EXPECT_EQ(loaded.result->bitmap.row(0)[5], 5);
     // The point stored without access points loads as a placeholder.
     EXPECT_EQ(test::describe(loaded.store),
               (std::vector<std::string>{"P1 100,200 AABBCCDDEE01 6 -60 lab",
@@ -361,7 +363,7 @@ TEST_F(SiteFile, DataCutShortLoadsUpToTheLastCompleteRecord) {
         SiteBytes cut = site;
         cut.bytes.resize(length);
         const Loaded loaded(dir, cut);
-        ASSERT_FALSE(loaded.result.error) << length;
+        ASSERT_TRUE(loaded.result) << length;
         EXPECT_EQ(loaded.store.size(), records) << length;
         EXPECT_EQ(loaded.marks, marks) << length;
     }
@@ -369,14 +371,14 @@ TEST_F(SiteFile, DataCutShortLoadsUpToTheLastCompleteRecord) {
 
 TEST_F(SiteFile, FilesThatCannotBeUsedAreNamedForWhatTheyAre) {
     site.bytes[header::Version] = 1;
-    const SiteError old = Loaded(dir, site).result.error;
+    const SiteError old = Loaded(dir, site).result.error();
     EXPECT_EQ(std::tuple(old.message, old.caption),
               std::tuple("Obsolete Site File, recreate using Planwright", "File Error"));
     site.bytes[header::Magic] = 'X'; // the magic is tested first
-    EXPECT_EQ(Loaded(dir, site).result.error.message, "Not a Site File.");
+    EXPECT_EQ(Loaded(dir, site).result.error().message, "Not a Site File.");
     site.bytes.resize(10);
-    EXPECT_EQ(Loaded(dir, site).result.error.message, "Not a Site File.");
-    const SiteError missing = openSite(dir.file("absent.tws")).error;
+    EXPECT_EQ(Loaded(dir, site).result.error().message, "Not a Site File.");
+    const SiteError missing = openSite(dir.file("absent.tws")).error();
     EXPECT_EQ(std::tuple(missing.message, missing.caption),
               std::tuple(std::strerror(ENOENT), "File Open Error"));
 }
@@ -409,7 +411,7 @@ TEST_F(SiteFile, DamagedFilesAreRefusedWithAReason) {
             damaged.bytes.resize(value);
         else
             damaged.set32(at, value);
-        const SiteError error = Loaded(dir, damaged).result.error;
+        const SiteError error = Loaded(dir, damaged).result.error();
         EXPECT_EQ(std::tuple(error.kind, error.caption),
                   std::tuple(SiteErrorKind::Damaged, "File Error"))
             << expected;
@@ -427,7 +429,7 @@ TEST_F(SiteFile, SaveGivesTheBytesOfAnInPlaceUpdate) {
     const std::string reference = dir.file("reference.tws");
     std::filesystem::copy_file(path(), reference);
     saveInPlace(reference, stamped, store, DiagonalSignature());
-    ASSERT_FALSE(saveSiteData(path(), state, store, DiagonalSignature(), SaveTime));
+    ASSERT_TRUE(saveSiteData(path(), state, store, DiagonalSignature(), SaveTime));
     EXPECT_EQ(test::readBytes(path()), test::readBytes(reference));
     EXPECT_EQ(state.header, stamped);
 }
@@ -437,12 +439,12 @@ TEST_F(SiteFile, SavedSurveyLoadsBackUnchanged) {
     const std::string link = dir.file("link.tws");
     std::filesystem::create_symlink(path(), link);
     fillStore();
-    ASSERT_FALSE(saveSiteData(link, state, store, BlankSignature(), SaveTime));
+    ASSERT_TRUE(saveSiteData(link, state, store, BlankSignature(), SaveTime));
     EXPECT_TRUE(std::filesystem::is_symlink(link));
-    OpenResult reopened = openSite(path());
-    ASSERT_FALSE(reopened.error);
+    const SiteResult<OpenedSite> reopened = openSite(path());
+    ASSERT_TRUE(reopened);
     RecordList loaded;
-    loadPoints(reopened.site, loaded, nullptr);
+    loadPoints(*reopened, loaded, nullptr);
 
     // Placeholders come back with the reader's content; access points whole,
     // SSIDs cut to the stored 32 bytes.
@@ -458,7 +460,7 @@ TEST_F(SiteFile, FullRewritePutsThePlanAfterTheHeaderAndCountsEveryRecord) {
     fillStore();
     const Bytes plan(5000, 0xB3);
     test::writeBytes(dir.file("tmpsite.bmp"), plan);
-    ASSERT_FALSE(rewriteSite(path(), state, store, dir.file("tmpsite.bmp")));
+    ASSERT_TRUE(rewriteSite(path(), state, store, dir.file("tmpsite.bmp")));
 
     const Bytes file = test::readBytes(path());
     const std::size_t data = decodeHeader(state.header).dataOffset;
@@ -477,16 +479,16 @@ TEST_F(SiteFile, FullRewritePutsThePlanAfterTheHeaderAndCountsEveryRecord) {
 // Runs the write with the size of any file this process writes capped, as
 // a full disk would; the signal the kernel sends on the first refused write
 // is ignored meanwhile.
-SiteError underFileSizeLimit(rlim_t bytes, const std::function<SiteError()>& write) {
+SiteResult<> underFileSizeLimit(rlim_t bytes, const std::function<SiteResult<>()>& write) {
     const auto handler = std::signal(SIGXFSZ, SIG_IGN);
     rlimit previous{};
     ::getrlimit(RLIMIT_FSIZE, &previous);
     const rlimit limit{bytes, previous.rlim_max};
     ::setrlimit(RLIMIT_FSIZE, &limit);
-    const SiteError error = write();
+    SiteResult<> written = write();
     ::setrlimit(RLIMIT_FSIZE, &previous);
     std::signal(SIGXFSZ, handler);
-    return error;
+    return written;
 }
 
 // Saves and rewrites that fail or are refused: the error is reported, and
@@ -496,7 +498,9 @@ TEST_F(SiteFile, FailedWritesLeaveThePreviousFile) {
         appendRecord(store, apRecord(i, i, static_cast<std::uint8_t>(i), -50));
     const Bytes before = test::readBytes(path());
     const HeaderBytes headerBefore = state.header;
-    auto expectRefused = [&](const SiteError& error, const std::string& detail) {
+    auto expectRefused = [&](const SiteResult<>& refused, const std::string& detail) {
+        ASSERT_FALSE(refused);
+        const SiteError& error = refused.error();
         EXPECT_EQ(std::tuple(error.message, error.caption),
                   std::tuple("Could not update site", "Site Update Error"));
         EXPECT_NE(error.detail.find(detail), std::string::npos) << error.detail;
@@ -505,7 +509,7 @@ TEST_F(SiteFile, FailedWritesLeaveThePreviousFile) {
     };
     // Writes stopped in the floor plan, in the signature and in the survey
     // data.
-    auto save = [&](SiteState& saved) {
+    auto save = [&](SiteFileState& saved) {
         return saveSiteData(path(), saved, store, BlankSignature(), SaveTime);
     };
     for (rlim_t limit : {rlim_t{1000}, rlim_t{before.size() - 1000}, rlim_t{before.size() + 500}})
@@ -518,7 +522,7 @@ TEST_F(SiteFile, FailedWritesLeaveThePreviousFile) {
         {1341, "runs into the survey data"},
     };
     for (const auto& [offset, why] : signatures) {
-        SiteState moved = state;
+        SiteFileState moved = state;
         writeU32(&moved.header[header::SignatureOffset], offset);
         expectRefused(save(moved), why);
     }

@@ -56,11 +56,8 @@ inline SurveyRecord committedPlaceholder(std::int32_t x, std::int32_t y) {
 }
 
 inline void appendRecord(RecordList& list, const SurveyRecord& record) {
-    RecordNode* node = nullptr;
-    if (list.newNode(node) != RecordList::Ok)
+    if (list.appendCopy(record) != RecordList::Ok)
         throw std::bad_alloc();
-    node->record = record;
-    list.append(node);
 }
 
 // Each record as "name x,y MAC channel rssi SSID".
@@ -92,7 +89,7 @@ inline SiteBitmap testPlan(std::int32_t width, std::int32_t height) {
 
 // A new, empty site file made from testPlan(width, height).
 inline void makeSite(const std::string& path, std::int32_t width = 13, std::int32_t height = 7) {
-    if (createSite(path, testPlan(width, height), 1'700'000'000))
+    if (!createSite(path, testPlan(width, height), 1'700'000'000))
         throw std::runtime_error("cannot create " + path);
 }
 

@@ -72,8 +72,9 @@ TEST_F(TwsTool, ShowsThePointsAndTheSignatureSavedIntoASite) {
           apRecord(9, 1, 0x0C, -80, "cr\rhere"), test::committedPlaceholder(9, 1),
           test::committedPlaceholder(5, 5), apRecord(3, 4, 0xAB, -50)})
         test::appendRecord(store, record);
-    OpenResult opened = openSite(site);
-    ASSERT_FALSE(saveSiteData(site, opened.site.state, store, CornerSignature(), 4'000'000'000u));
+    SiteResult<OpenedSite> opened = openSite(site);
+    ASSERT_TRUE(opened);
+    ASSERT_TRUE(saveSiteData(site, opened->file, store, CornerSignature(), 4'000'000'000u));
     const std::string png = dir.file("signature.png");
     ASSERT_EQ(run({"signature", site, png}).status, 0);
     const QImage picture(QString::fromStdString(png));
@@ -148,15 +149,15 @@ TEST_F(TwsTool, CreatedSiteKeepsFlatColoursExactlyAndReducesManyColours) {
         ASSERT_TRUE(picture.save(QString::fromStdString(png)));
         const ToolRun create = run({"create", png, created});
         ASSERT_EQ(create.status, 0) << create.err;
-        const OpenResult opened = openSite(created);
-        ASSERT_FALSE(opened.error) << opened.error.message;
-        const SiteBitmap& plan = opened.site.bitmap;
+        const SiteResult<OpenedSite> opened = openSite(created);
+        ASSERT_TRUE(opened) << opened.error().message;
+        const SiteBitmap& plan = opened->bitmap;
         ASSERT_EQ(QSize(plan.width, plan.height), picture.size());
         // A new site, stamped now, with no points.
-        const auto saveTime = decodeHeader(opened.site.state.header).saveTime;
+        const auto saveTime = decodeHeader(opened->file.header).saveTime;
         EXPECT_GE(saveTime, std::time(nullptr) - 60);
         EXPECT_LE(saveTime, std::time(nullptr));
-        EXPECT_TRUE(opened.site.surveyData.empty());
+        EXPECT_TRUE(opened->surveyData.empty());
         int worst = 0;
         for (int y = 0; y < plan.height; ++y) {
             for (int x = 0; x < plan.width; ++x) {

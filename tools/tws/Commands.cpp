@@ -1,3 +1,5 @@
+// The tws commands: each opens what it needs and reports any failure
+// naming the file.
 #include "Commands.h"
 
 #include "PlanImage.h"
@@ -41,24 +43,24 @@ using Writer = void (*)(std::ostream&, const OpenedSite&, const RecordList&);
 
 // Opens the site, loads its points as the program would and hands both on.
 int withLoadedSite(const std::string& path, Writer write) {
-    const OpenResult opened = openSite(path);
-    if (opened.error)
-        return fileError(path, opened.error);
+    const SiteResult<OpenedSite> opened = openSite(path);
+    if (!opened)
+        return fileError(path, opened.error());
     RecordList store;
-    loadPoints(opened.site, store, nullptr);
-    write(std::cout, opened.site, store);
+    loadPoints(*opened, store, nullptr);
+    write(std::cout, *opened, store);
     return finishOutput();
 }
 
 } // namespace
 
 int createCommand(const std::string& planPath, const std::string& sitePath) {
-    const PlanResult plan = loadPlan(QString::fromStdString(planPath));
-    if (!plan.error.empty())
-        return fileError(planPath, plan.error);
+    const Result<SiteBitmap> plan = loadPlan(QString::fromStdString(planPath));
+    if (!plan)
+        return fileError(planPath, plan.error().message);
     const auto now = static_cast<std::uint32_t>(std::time(nullptr));
-    if (const SiteError error = createSite(sitePath, plan.plan, now))
-        return fileError(sitePath, error);
+    if (const SiteResult<> created = createSite(sitePath, *plan, now); !created)
+        return fileError(sitePath, created.error());
     return ExitOk;
 }
 
@@ -77,20 +79,20 @@ int csvExportCommand(const std::string& path) {
 }
 
 int signatureCommand(const std::string& path, const std::string& picturePath) {
-    const OpenResult opened = openSite(path);
-    if (opened.error)
-        return fileError(path, opened.error);
-    const std::uint32_t offset = decodeHeader(opened.site.state.header).signatureOffset;
-    const SignatureResult signature = readSignature(path, offset);
-    if (signature.error)
-        return fileError(path, signature.error);
+    const SiteResult<OpenedSite> opened = openSite(path);
+    if (!opened)
+        return fileError(path, opened.error());
+    const std::uint32_t offset = decodeHeader(opened->file.header).signatureOffset;
+    const SiteResult<SignaturePixels> signature = readSignature(path, offset);
+    if (!signature)
+        return fileError(path, signature.error());
 
     QImage picture(SignatureWidth, SignatureHeight, QImage::Format_Mono);
     picture.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
     for (int y = 0; y < SignatureHeight; ++y) {
         for (int x = 0; x < SignatureWidth; ++x) {
             const auto at = static_cast<std::size_t>(y * SignatureWidth + x);
-            picture.setPixel(x, y, signature.pixels[at] == SignatureInk ? 1 : 0);
+            picture.setPixel(x, y, (*signature)[at] == SignatureInk ? 1 : 0);
         }
     }
     QImageWriter writer(QString::fromStdString(picturePath), "png");

@@ -242,29 +242,21 @@ SiteBitmap toBitmap(int width, int height, const Indexed& image) {
 
 } // namespace
 
-PlanResult loadPlan(const QString& path) {
-    PlanResult result;
+Result<SiteBitmap> loadPlan(const QString& path) {
     QImageReader reader(path);
     reader.setAutoTransform(true);
     // Refused before decoding where the format tells the size up front.
-    if (const QSize announced = reader.size(); announced.isValid() && tooLarge(announced)) {
-        result.error = sizeError(announced);
-        return result;
-    }
+    if (const QSize announced = reader.size(); announced.isValid() && tooLarge(announced))
+        return fail(Error{sizeError(announced)});
     const QImage picture = reader.read();
-    if (picture.isNull()) {
-        result.error = "cannot read the picture: " + reader.errorString().toStdString();
-        return result;
-    }
-    if (tooLarge(picture.size())) {
-        result.error = sizeError(picture.size());
-        return result;
-    }
+    if (picture.isNull())
+        return fail(Error{"cannot read the picture: " + reader.errorString().toStdString()});
+    if (tooLarge(picture.size()))
+        return fail(Error{sizeError(picture.size())});
     const std::vector<QRgb> pixels = opaquePixels(picture);
     std::optional<Indexed> exact = indexExactly(pixels);
     const Indexed image = exact ? std::move(*exact) : indexByMedianCut(pixels);
-    result.plan = toBitmap(picture.width(), picture.height(), image);
-    return result;
+    return toBitmap(picture.width(), picture.height(), image);
 }
 
 } // namespace marlow::tws

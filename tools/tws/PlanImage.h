@@ -3,25 +3,20 @@
 // the picture's own colours.
 #pragma once
 
+#include "base/Result.h"
 #include "sitefile/SiteBitmap.h"
 
 #include <QString>
-#include <string>
 
 namespace marlow::tws {
 
 // Coordinates reach the program's status panes as signed 16-bit values.
 constexpr int MaxPlanSide = 32767;
 
-struct PlanResult {
-    std::string error; // empty on success
-    SiteBitmap plan;
-};
-
 // Reads any picture Qt can read. A picture of at most 256 colours, counting
 // the mark colours, keeps its colours exactly; one with more is reduced by
 // median cut to the nearest of 248 colours, without dithering. Transparent
 // parts become white, as on paper.
-PlanResult loadPlan(const QString& path);
+Result<SiteBitmap> loadPlan(const QString& path);
 
 } // namespace marlow::tws

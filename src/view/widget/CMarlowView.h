@@ -7,6 +7,7 @@
 
 #include "link/serial/LinkSession.h"
 #include "sitefile/SiteError.h"
+#include "sitefile/SiteFileState.h"
 #include "store/SiteState.h"
 #include "view/MapViewport.h"
 #include "view/ScreenPainters.h"
@@ -66,6 +67,7 @@ public:
     const std::string& openSitePath() const { return sitePath; }
     const MapViewport& mapViewport() const { return m_viewport; }
     const SiteState* site() const { return m_site.get(); }
+    const SiteFileState& siteFile() const { return m_siteFile; }
     const SitePicture* picture() const { return m_picture.get(); }
     // Null before the initial update.
     AnalyzerLink* link() { return m_link ? &m_link->link() : nullptr; }
@@ -116,6 +118,8 @@ private:
     std::unique_ptr<SitePicture> m_picture;
     // None until the first successful Open.
     std::unique_ptr<SiteState> m_site;
+    // What the writers need from the open site's file.
+    SiteFileState m_siteFile;
     ViewArt m_art;
     // Advanced at every survey paint for the whole run; never reset.
     std::int32_t radarFrame = 0;

@@ -68,14 +68,13 @@ void CMarlowView::onSaveSiteData() {
         showSiteError(cannotUpdateError(NoSiteDetail));
         return;
     }
-    SiteError error;
-    {
+    const SiteResult<> saved = [&] {
         const WaitCursor busy;
         const auto now = static_cast<std::uint32_t>(QDateTime::currentSecsSinceEpoch());
-        error = saveSiteData(sitePath, *m_site, m_context.surveyStore, dialog, now);
-    }
-    if (error)
-        showSiteError(error);
+        return saveSiteData(sitePath, m_siteFile, m_context.surveyStore, dialog, now);
+    }();
+    if (!saved)
+        showSiteError(saved.error());
 }
 
 void CMarlowView::onFullRewrite() {
@@ -85,13 +84,12 @@ void CMarlowView::onFullRewrite() {
     }
     const std::string bitmapPath =
         QFile::encodeName(QDir(QDir::tempPath()).filePath(RewriteBitmapName)).toStdString();
-    SiteError error;
-    {
+    const SiteResult<> rewritten = [&] {
         const WaitCursor busy;
-        error = rewriteSite(sitePath, *m_site, m_context.surveyStore, bitmapPath);
-    }
-    if (error)
-        showSiteError(error);
+        return rewriteSite(sitePath, m_siteFile, m_context.surveyStore, bitmapPath);
+    }();
+    if (!rewritten)
+        showSiteError(rewritten.error());
 }
 
 } // namespace marlow

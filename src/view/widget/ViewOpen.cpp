@@ -19,10 +19,6 @@ namespace {
 constexpr const char* KeepPointsText = "Do you wish to keep existing data points?";
 constexpr const char* KeepPointsCaption = "Tessel";
 
-bool holdsPoints(const OpenedSite& site) {
-    return site.surveyData.size() >= static_cast<std::size_t>(site.state.pointRecordSize);
-}
-
 } // namespace
 
 void CMarlowView::onOpenSite() {
@@ -41,13 +37,12 @@ void CMarlowView::onOpenSite() {
 }
 
 bool CMarlowView::openSiteFile(const std::string& path, KeepPointsQuestion question) {
-    OpenResult opened;
-    {
+    SiteResult<OpenedSite> opened = [&path] {
         const WaitCursor busy;
-        opened = openSite(path);
-    }
-    if (opened.error) {
-        showSiteError(opened.error);
+        return openSite(path);
+    }();
+    if (!opened) {
+        showSiteError(opened.error());
         return false;
     }
 
@@ -56,14 +51,14 @@ bool CMarlowView::openSiteFile(const std::string& path, KeepPointsQuestion quest
     if (AnalyzerLink* analyzer = link())
         analyzer->clearScanFlags();
     bool keep = false;
-    if (question == KeepPointsQuestion::Always || holdsPoints(opened.site))
+    if (question == KeepPointsQuestion::Always || holdsPoints(*opened))
         keep = m_context.boxes.show(
                    window(),
                    {KeepPointsText, KeepPointsCaption, BoxIcon::None, BoxButtons::YesNo, {}}) ==
                BoxAnswer::Yes;
 
     const WaitCursor busy;
-    m_picture = std::make_unique<SitePicture>(opened.site.bitmap);
+    m_picture = std::make_unique<SitePicture>(opened->bitmap);
     const Rect bounds{0, 0, m_picture->width(), m_picture->height()};
     m_viewport.setBounds(bounds);
     m_viewport.showAll(bounds);
@@ -71,12 +66,13 @@ bool CMarlowView::openSiteFile(const std::string& path, KeepPointsQuestion quest
     verticalScrollBar()->setRange(0, bounds.bottom);
     syncScrollBars();
 
-    m_site = std::make_unique<SiteState>(opened.site.state);
+    m_site = std::make_unique<SiteState>();
+    m_siteFile = opened->file;
     resetSurvey(*m_site, m_context.surveyStore);
     sitePath = path;
     if (keep)
         loadPoints(
-            opened.site, m_context.surveyStore,
+            *opened, m_context.surveyStore,
             [this](std::int32_t x, std::int32_t y, int rssi) { m_picture->drawMark(x, y, rssi); });
     screenMode = ScreenMode::MapScreen;
     repaint();
