@@ -123,7 +123,7 @@ void ReportToRepaintedSurveyScreen(benchmark::State& state) {
     QApplication::processEvents();
     view.openSiteFile(site);
     view.takePoint(120, 134);
-    AnalyzerLink& link = *view.link();
+    AnalyzerLink& link = *view.session().link();
     const std::vector<sim::Bytes> reports = reportFrames();
     for (const sim::Bytes& report : reports)
         feed(link, report);

@@ -4,20 +4,25 @@
 // for the 240-pixel-wide handheld screen).
 #pragma once
 
-#include "store/RecordList.h"
 #include "store/SiteState.h"
 
 #include <QWidget>
+#include <optional>
+#include <string>
 
 namespace marlow {
 
-// Result of the point dialog when its point was deleted.
-constexpr int PointDeleted = -2;
+// Result of the point dialog when the surveyor asked to delete its point.
+constexpr int DeleteRequested = -2;
 
 // "Location Parms/Delete Request": shows the selected point's summary from
-// the site; "DELETE THIS POINT" removes the point's records from the store
-// and ends the dialog with PointDeleted. Any other result: nothing changed.
-int runPointInfoDialog(QWidget* owner, SiteState& site, RecordList& store);
+// the site. True when "DELETE THIS POINT" ended it; the caller removes the
+// point.
+bool runPointInfoDialog(QWidget* owner, const SiteState& site);
+
+// "Open": the site file the surveyor chose, as a local path; nothing when
+// the dialog was cancelled.
+std::optional<std::string> runOpenSiteDialog(QWidget* owner);
 
 // "Color of RSSI Values ": the six colour bands and their ranges.
 void runRssiLegendDialog(QWidget* owner);

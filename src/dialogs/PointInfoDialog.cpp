@@ -3,7 +3,6 @@
 
 #include "dialogs/Dialogs.h"
 #include "dialogs/PointInfoText.h"
-#include "measure/Measurement.h"
 #include "view/ScreenText.h"
 
 #include <QPainter>
@@ -37,8 +36,8 @@ void drawLine(QPainter& painter, const Rect& box, const std::string& text) {
 
 } // namespace
 
-CPointInfoDlg::CPointInfoDlg(QWidget* owner, SiteState& site, RecordList& store)
-    : QDialog(owner), m_site(site), m_store(store), m_units(DialogUnits::forOwner(owner)),
+CPointInfoDlg::CPointInfoDlg(QWidget* owner, const SiteState& site)
+    : QDialog(owner), m_site(site), m_units(DialogUnits::forOwner(owner)),
       m_deleteButton(new QPushButton(QStringLiteral("DELETE THIS POINT"), this)) {
     setWindowTitle(QStringLiteral("Location Parms/Delete Request"));
     setFont(m_units.font());
@@ -55,12 +54,7 @@ CPointInfoDlg::CPointInfoDlg(QWidget* owner, SiteState& site, RecordList& store)
 
     m_deleteButton->setGeometry(m_units.rect(7, 137, 121, 14));
     m_deleteButton->setDefault(true);
-    connect(m_deleteButton, &QPushButton::clicked, this, &CPointInfoDlg::deletePoint);
-}
-
-void CPointInfoDlg::deletePoint() {
-    removeSelectedPoint(m_site, m_store);
-    done(PointDeleted);
+    connect(m_deleteButton, &QPushButton::clicked, this, [this] { done(DeleteRequested); });
 }
 
 void CPointInfoDlg::paintEvent(QPaintEvent*) {
@@ -84,9 +78,9 @@ void CPointInfoDlg::paintEvent(QPaintEvent*) {
     drawRule(painter, 210);
 }
 
-int runPointInfoDialog(QWidget* owner, SiteState& site, RecordList& store) {
-    CPointInfoDlg dialog(owner, site, store);
-    return dialog.exec();
+bool runPointInfoDialog(QWidget* owner, const SiteState& site) {
+    CPointInfoDlg dialog(owner, site);
+    return dialog.exec() == DeleteRequested;
 }
 
 } // namespace marlow

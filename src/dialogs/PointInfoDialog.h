@@ -1,11 +1,10 @@
 // CPointInfoDlg, "Location Parms/Delete Request": the selected point's
 // position, its number of access-point records and its strongest access
 // point, painted in the handheld's 240-pixel layout, and the one action
-// "DELETE THIS POINT".
+// "DELETE THIS POINT", which asks the caller to delete the point.
 #pragma once
 
 #include "dialogs/DialogUnits.h"
-#include "store/RecordList.h"
 #include "store/SiteState.h"
 
 #include <QDialog>
@@ -17,22 +16,17 @@ namespace marlow {
 class CPointInfoDlg : public QDialog {
     Q_OBJECT
 public:
-    // The dialog shows the selection summary held in site at each paint;
-    // the delete removes the selected run from store.
-    CPointInfoDlg(QWidget* owner, SiteState& site, RecordList& store);
+    // The dialog shows the selection summary held in site at each paint.
+    CPointInfoDlg(QWidget* owner, const SiteState& site);
 
+    // "DELETE THIS POINT": ends the dialog with DeleteRequested.
     QPushButton* deleteButton() const { return m_deleteButton; }
-
-    // "DELETE THIS POINT": removes the selected point's records and ends
-    // the dialog with PointDeleted.
-    void deletePoint();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    SiteState& m_site;
-    RecordList& m_store;
+    const SiteState& m_site;
     DialogUnits m_units;
     QPushButton* m_deleteButton;
 };

@@ -2,6 +2,7 @@
 // shutdown on minimise.
 #include "shell/CMainFrame.h"
 
+#include "dialogs/Dialogs.h"
 #include "view/ArtPaths.h"
 #include "view/widget/CommandIds.h"
 #include "view/widget/MessageBoxes.h"
@@ -83,10 +84,38 @@ void CMainFrame::buildCommandBar() {
                                                   QString::fromLatin1(button.prompt));
         action->setToolTip(QString::fromLatin1(button.toolTip));
         action->setData(button.id);
-        connect(action, &QAction::triggered, m_view,
-                [view = m_view, id = button.id] { view->dispatchCommand(id); });
+        connect(action, &QAction::triggered, this, [this, id = button.id] { dispatchCommand(id); });
     }
     addToolBar(Qt::BottomToolBarArea, m_commandBar);
+}
+
+void CMainFrame::dispatchCommand(int id) {
+    switch (id) {
+    case command::OpenSite:
+        m_view->openSite();
+        break;
+    case command::SaveSiteData:
+        m_view->saveSiteData();
+        break;
+    case command::FullRewrite:
+        m_view->fullRewrite();
+        break;
+    case command::ZoomIn:
+    case command::ZoomOut:
+        m_view->zoom(id == command::ZoomIn);
+        break;
+    case command::ColorRanges:
+        runRssiLegendDialog(this);
+        break;
+    case command::Help:
+        runHelpDialog(this);
+        break;
+    case command::About:
+        runAboutDialog(this);
+        break;
+    default:
+        break;
+    }
 }
 
 bool CMainFrame::event(QEvent* event) {
@@ -100,7 +129,7 @@ bool CMainFrame::event(QEvent* event) {
 void CMainFrame::onStatusUpdate(const MessageEvent& message) {
     // Posted only after a point has been committed to an open site; without
     // one there is nothing counted yet.
-    const SiteState* site = m_view->site();
+    const SiteState* site = m_view->session().site();
     const int locations = site ? site->locationCount : 0;
     const int apRecords = site ? site->apRecordCount : 0;
     m_statusPanes->setPaneText(0, QString::asprintf("L: %d", locations));

@@ -1,6 +1,6 @@
 // CMainFrame: the program's only top-level window. It hosts the map view,
 // the status panes directly above the command bar at the bottom edge, and
-// the command bar's seven buttons, whose commands the view runs. It shows
+// the command bar's seven buttons, and runs their commands. It shows
 // the survey counters when the view posts MARL_STATUS_UPDATE, and turns
 // minimising into shutdown: the serial link is stopped, then the window
 // closes and the program ends.
@@ -26,6 +26,10 @@ public:
 
     explicit CMainFrame(const ViewContext& context);
     ~CMainFrame() override;
+
+    // Runs the command with this id (view/widget/CommandIds.h): the view's
+    // own, or a dialog of the command bar.
+    void dispatchCommand(int id);
 
     CMarlowView* view() const { return m_view; }
     StatusPanes* statusPanes() const { return m_statusPanes; }

@@ -51,9 +51,10 @@ bool CMarlowApp::initInstance(const StartOptions& options, const QElapsedTimer& 
     m_frame = std::make_unique<CMainFrame>(programContext(m_boxes, m_sounds));
     CMarlowView* view = m_frame->view();
     if (m_demoBoard)
-        view->setPointListener([board = m_demoBoard.get()](std::int32_t x, std::int32_t y) {
-            board->setSurveyPosition({static_cast<double>(x), static_cast<double>(y)});
-        });
+        view->session().setPointListener(
+            [board = m_demoBoard.get()](std::int32_t x, std::int32_t y) {
+                board->setSurveyPosition({static_cast<double>(x), static_cast<double>(y)});
+            });
     view->initialUpdate(m_registry, link);
 
     m_frame->show();

@@ -3,13 +3,14 @@
 // 240-pixel-wide screen and scaled uniformly to the client's width.
 #pragma once
 
+#include "store/RecordList.h"
+#include "view/MapViewport.h"
+
 #include <QImage>
 #include <QPainter>
 #include <QRect>
 #include <string>
 #include <vector>
-
-#include "view/MapViewport.h"
 
 namespace marlow {
 
@@ -34,6 +35,10 @@ struct SurveyRow {
     int averageRssi = 0; // rssi / sampleCount, toward zero, as 16 bits
 };
 
+// The survey screen's rows for the access points of a scan list, in its
+// order.
+std::vector<SurveyRow> surveyRows(const RecordList& scan);
+
 // The stretched visible range of the picture, white margins (all white when
 // no site is open or the visible range is empty) and the cross-hair combined
 // with AND at the centre.
@@ -42,8 +47,8 @@ void paintMapScreen(QPainter& painter, const QRect& client, const MapViewport& v
 
 // radar: the picture of this paint (the caller advances the radar frame);
 // scanChannel: the channel highlighted (none when outside 1..14).
-void paintSurveyScreen(QPainter& painter, const QRect& client, const QImage& radar,
-                       int scanChannel, const std::vector<SurveyRow>& rows);
+void paintSurveyScreen(QPainter& painter, const QRect& client, const QImage& radar, int scanChannel,
+                       const std::vector<SurveyRow>& rows);
 
 void paintTitleScreen(QPainter& painter, const QRect& client, const QImage& splash,
                       const std::string& firmware, const std::string& serial);

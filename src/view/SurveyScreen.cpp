@@ -82,6 +82,15 @@ void paintRow(QPainter& painter, std::int32_t y, const SurveyRow& row) {
 
 } // namespace
 
+std::vector<SurveyRow> surveyRows(const RecordList& scan) {
+    std::vector<SurveyRow> rows;
+    rows.reserve(scan.size());
+    for (const SurveyRecord& r : scan)
+        rows.push_back({r.channel, std::string(textOf(r.macText)), std::string(textOf(r.ssid)),
+                        static_cast<std::int16_t>(averageRssi(r))});
+    return rows;
+}
+
 void paintSurveyScreen(QPainter& painter, const QRect& client, const QImage& radar, int scanChannel,
                        const std::vector<SurveyRow>& rows) {
     if (client.isEmpty())

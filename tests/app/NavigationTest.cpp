@@ -44,14 +44,15 @@ TEST_F(Navigation, KeysScrollCodesAndATapMoveTheCentreTheBarsFollowAndTheRadarTu
         {QAbstractSlider::SliderPageStepAdd, {227, 236, 227, 236}},
         {QAbstractSlider::SliderToMaximum, {113, 118, 113, 118}}}; // the ends only repaint
     for (const auto& [action, expected] : codes) {
-        ASSERT_TRUE(view.openSiteFile(view.openSitePath()));
+        ASSERT_TRUE(view.openSiteFile(view.session().sitePath()));
         view.horizontalScrollBar()->triggerAction(action);
         view.verticalScrollBar()->triggerAction(action);
         EXPECT_EQ(state(), expected) << action;
     }
     QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, QPoint(60, 67));
     EXPECT_EQ(state(), (std::array{56, 59, 56, 59}));
-    EXPECT_EQ(std::pair(view.site()->newX, view.site()->newY), std::pair(56, 59));
+    EXPECT_EQ(std::pair(view.session().site()->newX, view.session().site()->newY),
+              std::pair(56, 59));
     EXPECT_EQ(view.currentScreen(), ScreenMode::SurveyScreen);
     EXPECT_EQ(program.sounds.played, std::vector<std::string>{"ping"});
 

@@ -1,8 +1,7 @@
 // The program with the simulated board on a pseudo-terminal: a point taken
 // end to end (the start-scan command on the wire, the survey screen, the
 // commit, the mark, the panes), a point where nothing was heard, selecting
-// and deleting a point, a scan that outlives its site, and shutting the link
-// down.
+// and deleting a point, and shutting the link down.
 #include "AppHarness.h"
 
 namespace marlow::test {
@@ -43,12 +42,12 @@ struct WithBoard : ::testing::Test {
     }
 };
 
-TEST_F(WithBoard, TapScanCommitMarkPanesSelectDeleteAndAScanOutlivingItsSite) {
+TEST_F(WithBoard, TapScanCommitMarkPanesSelectAndDelete) {
     startWith();
     QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, Centre);
 
     // The scan done but not yet handled: the survey screen, channel 14 scanned last.
-    ASSERT_TRUE(waitFor([&] { return view.link()->scanDone.load(); }, false));
+    ASSERT_TRUE(waitFor([&] { return view.session().link()->scanDone.load(); }, false));
     EXPECT_TRUE(board->receivedBytes(StartScan));
     const QImage survey = program.render();
     EXPECT_EQ(colorAt(survey, 72 + 25 * 6, 46), 0x008000u); // channel 14's cell, dark green
@@ -84,18 +83,9 @@ TEST_F(WithBoard, TapScanCommitMarkPanesSelectDeleteAndAScanOutlivingItsSite) {
     QTest::mouseClick(view.viewport(), Qt::RightButton, {}, Centre + QPoint(0, 12));
     EXPECT_TRUE(SurveyStore.empty());
     EXPECT_EQ(program.panes(), (QStringList{"L: 1", "P: 1", "X: 120", "Y: 134"}));
-    EXPECT_EQ(std::pair(view.site()->locationCount, view.site()->apRecordCount), std::pair(1, 1));
+    EXPECT_EQ(std::pair(view.session().site()->locationCount, view.session().site()->apRecordCount),
+              std::pair(1, 1));
     EXPECT_EQ(discPixels(), (std::vector<QRgb>{Yellow, White, White}));
-
-    // A scan whose MARL_DRAW is handled after the next site is open is not
-    // committed into that site.
-    QTest::keyClick(&view, Qt::Key_Return);
-    ASSERT_TRUE(waitFor([&] { return view.link()->scanDone.load(); }, false));
-    program.boxes.answer = BoxAnswer::No;
-    ASSERT_TRUE(view.openSiteFile(bandSite(dir, "b.tws", 80, 80)));
-    QApplication::processEvents();
-    EXPECT_TRUE(SurveyStore.empty());
-    EXPECT_EQ(view.site()->locationCount, 0);
 }
 
 TEST_F(WithBoard, NothingHeardStoresAPlaceholderAndWarns) {
@@ -123,7 +113,7 @@ TEST_F(WithBoard, MinimisingWhileTheLowBatteryBoxIsOpenStopsTheLinkThenEndsThePr
     startWith([](sim::BoardConfig& config) { config.lowBattery = true; });
     std::optional<bool> linkRanAtClose;
     QObject::connect(qApp, &QGuiApplication::lastWindowClosed, &view,
-                     [&] { linkRanAtClose = view.linkRunning(); });
+                     [&] { linkRanAtClose = view.session().linkRunning(); });
     program.boxes.onShow = [&](const MessageBoxRequest&) {
         program.frame.setWindowState(Qt::WindowMinimized);
     };

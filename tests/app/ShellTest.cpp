@@ -60,9 +60,9 @@ TEST(Program, TheFrameAndEverythingBeforeAnySite) {
     program.boxes.shown.clear();
     const QStringList before = QDir().entryList();
     const ModalWatch watch(clickButton("SAVE SITE SURVEY"));
-    view.dispatchCommand(command::SaveSiteData);
+    program.frame.dispatchCommand(command::SaveSiteData);
     EXPECT_TRUE(watch.acted);
-    view.dispatchCommand(command::FullRewrite);
+    program.frame.dispatchCommand(command::FullRewrite);
     EXPECT_EQ(program.boxes.texts(), std::vector<std::string>(2, "Could not update site"));
     EXPECT_EQ(program.boxes.shown[0].caption, "Site Update Error");
     EXPECT_EQ(program.boxes.shown[0].icon, BoxIcon::Error);

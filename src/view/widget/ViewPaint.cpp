@@ -4,7 +4,6 @@
 #include "view/widget/CMarlowView.h"
 
 #include <QPainter>
-#include <vector>
 
 namespace marlow {
 
@@ -13,16 +12,6 @@ namespace {
 constexpr std::int32_t RadarFrameLimit = 7;
 constexpr std::int32_t RadarPictureCount = 4;
 
-std::vector<SurveyRow> surveyRows(const RecordList& scan) {
-    std::vector<SurveyRow> rows;
-    rows.reserve(scan.size());
-    for (const SurveyRecord& r : scan) {
-        rows.push_back({r.channel, std::string(textOf(r.macText)), std::string(textOf(r.ssid)),
-                        static_cast<std::int16_t>(averageRssi(r))});
-    }
-    return rows;
-}
-
 } // namespace
 
 void CMarlowView::paintEvent(QPaintEvent*) {
@@ -30,38 +19,24 @@ void CMarlowView::paintEvent(QPaintEvent*) {
     if (client.isEmpty())
         return;
     QPainter painter(viewport());
-    switch (screenMode) {
-    case ScreenMode::MapScreen:
+    const AnalyzerLink* analyzer = m_session.link();
+    if (screenMode == ScreenMode::MapScreen) {
         paintMapScreen(painter, client, m_viewport, m_picture.get(), m_art.crosshair);
-        break;
-    case ScreenMode::SurveyScreen:
-        paintSurvey(painter, client);
-        break;
-    case ScreenMode::TitleScreen:
-        paintTitle(painter, client);
-        break;
+    } else if (screenMode == ScreenMode::SurveyScreen) {
+        radarFrame = radarFrame >= RadarFrameLimit ? 0 : radarFrame + 1;
+        paintSurveyScreen(
+            painter, client, m_art.radar[radarFrame % RadarPictureCount],
+            analyzer ? analyzer->scanChannel.load() : 0,
+            m_context.scanList.withLock([](const RecordList& scan) { return surveyRows(scan); }));
+    } else {
+        char firmware[FramedLink::TextSize] = {};
+        char serial[FramedLink::TextSize] = {};
+        if (analyzer) {
+            analyzer->copyFirmwareText(firmware);
+            analyzer->copySerialText(serial);
+        }
+        paintTitleScreen(painter, client, m_art.splash, firmware, serial);
     }
-}
-
-void CMarlowView::paintSurvey(QPainter& painter, const QRect& client) {
-    radarFrame = radarFrame + 1;
-    if (radarFrame > RadarFrameLimit)
-        radarFrame = 0;
-    const QImage& radar = m_art.radar[radarFrame % RadarPictureCount];
-    const std::vector<SurveyRow> rows =
-        m_context.scanList.withLock([](const RecordList& scan) { return surveyRows(scan); });
-    const int channel = m_link ? m_link->link().scanChannel.load() : 0;
-    paintSurveyScreen(painter, client, radar, channel, rows);
-}
-
-void CMarlowView::paintTitle(QPainter& painter, const QRect& client) {
-    char firmware[FramedLink::TextSize] = {};
-    char serial[FramedLink::TextSize] = {};
-    if (m_link) {
-        m_link->link().copyFirmwareText(firmware);
-        m_link->link().copySerialText(serial);
-    }
-    paintTitleScreen(painter, client, m_art.splash, firmware, serial);
 }
 
 } // namespace marlow

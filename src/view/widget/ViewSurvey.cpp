@@ -3,18 +3,14 @@
 // and paints its mark, and a tap-and-hold opens the point dialog of the
 // nearest stored point.
 #include "dialogs/Dialogs.h"
-#include "measure/Measurement.h"
 #include "view/widget/CMarlowView.h"
 #include "view/widget/MessageEvent.h"
 
 #include <QCoreApplication>
-#include <QScrollBar>
 
 namespace marlow {
 
 namespace {
-
-constexpr std::uint8_t StartScanCode = 7;
 
 constexpr const char* NoSiteText = "Open a site file first: the survey points belong to a site.";
 constexpr const char* CoverageWarningText = "No Access Points Detected!";
@@ -23,7 +19,7 @@ constexpr const char* CoverageWarningCaption = "COVERAGE WARNING";
 } // namespace
 
 bool CMarlowView::siteOpenOrTell() {
-    if (m_site)
+    if (m_session.hasSite())
         return true;
     m_context.boxes.show(window(),
                          {NoSiteText, AppTitle, BoxIcon::Information, BoxButtons::Ok, {}});
@@ -34,14 +30,7 @@ void CMarlowView::takePoint(std::int32_t x, std::int32_t y) {
     if (!siteOpenOrTell())
         return;
     m_context.sounds.playSoundAsync("ping");
-    // The scan list is emptied and the position noted before the board is
-    // asked, so that nothing it hears for this point can be lost to the
-    // emptying.
-    startMeasurement(*m_site, m_context.scanList, x, y, TakenPointName);
-    if (m_pointListener)
-        m_pointListener(x, y);
-    if (m_link)
-        m_link->link().sendCommand(StartScanCode);
+    m_session.takePoint(x, y);
     screenMode = ScreenMode::SurveyScreen;
 }
 
@@ -51,7 +40,7 @@ void CMarlowView::tapAt(QPoint point) {
     // With an empty visible range no map point lies under the pen.
     if (!m_viewport.centerOnScreenPoint(clientRect(), point.x(), point.y()))
         return;
-    syncScrollBars();
+    m_navigation.syncBars();
     repaint();
     takePoint(m_viewport.centerX(), m_viewport.centerY());
     repaint();
@@ -62,20 +51,19 @@ void CMarlowView::inspectAt(QPoint point) {
         return;
     const std::optional<MapPoint> probe =
         m_viewport.screenToMap(clientRect(), point.x(), point.y());
-    if (!probe || !selectNearestPoint(*m_site, m_context.surveyStore, probe->x, probe->y))
+    if (!probe || !m_session.selectNearestPoint(probe->x, probe->y))
         return;
-    if (runPointInfoDialog(window(), *m_site, m_context.surveyStore) == PointDeleted) {
+    if (runPointInfoDialog(window(), *m_session.site())) {
+        m_session.removeSelectedPoint();
         m_picture->eraseMark(m_viewport.eraseRect());
         repaint();
     }
 }
 
 void CMarlowView::onDrawMessage() {
-    AnalyzerLink* analyzer = link();
-    if (analyzer && m_site && analyzer->scanRequested && analyzer->scanDone) {
-        analyzer->clearScanFlags();
+    if (const std::optional<CommittedPoint> point = m_session.commitFinishedScan()) {
         screenMode = ScreenMode::MapScreen;
-        if (!commitScan(*m_site, m_context.scanList, m_context.surveyStore)) {
+        if (!point->heard) {
             m_context.sounds.playSoundSync("REDALERT");
             m_context.boxes.show(window(), {CoverageWarningText,
                                             CoverageWarningCaption,
@@ -83,7 +71,7 @@ void CMarlowView::onDrawMessage() {
                                             BoxButtons::Ok,
                                             {}});
         }
-        m_picture->drawMarkIn(m_viewport.markRect(), m_site->lastBestRssi);
+        m_picture->drawMarkIn(m_viewport.markRect(), point->bestRssi);
         QCoreApplication::postEvent(
             window(), new MessageEvent(m_context.statusMessage,
                                        static_cast<std::uintptr_t>(m_viewport.centerX()),

@@ -1,0 +1,126 @@
+// SurveySession: the rules of one surveyor's session, free of any window:
+// the analyzer link, the open site with its file, and the survey operations
+// that the view's gestures and commands ask for (open a site, take a point,
+// commit its scan, select and remove a point, save). Each operation returns
+// what the view shows; the session itself never speaks to the user.
+#pragma once
+
+#include "link/AnalyzerLink.h"
+#include "link/serial/LinkSession.h"
+#include "sitefile/SignatureBlock.h"
+#include "sitefile/SiteError.h"
+#include "sitefile/SiteFileState.h"
+#include "sitefile/SiteReader.h"
+#include "store/RecordList.h"
+#include "store/SharedRecordList.h"
+#include "store/SiteState.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace marlow {
+
+// Whether Open a Site asks "Do you wish to keep existing data points?".
+enum class KeepPointsQuestion {
+    Always,
+    // Only when the file holds points (the demo's sample site).
+    WhenPointsStored,
+};
+
+// A site file read whole, waiting for the surveyor's answer whether to keep
+// its stored points. Nothing of the open site has changed yet.
+struct PendingSite {
+    std::string path;
+    OpenedSite site;
+};
+
+// A point whose scan was committed, as the view shows it.
+struct CommittedPoint {
+    // False when nothing was heard and a placeholder was stored: the
+    // coverage warning.
+    bool heard = false;
+    // The RSSI that colours the point's mark.
+    std::int16_t bestRssi = 0;
+};
+
+class SurveySession {
+public:
+    // Told where each point is taken, before the board is asked to scan.
+    using PointListener = std::function<void(std::int32_t x, std::int32_t y)>;
+
+    // The two record lists are the program's; they outlive the session.
+    SurveySession(SharedRecordList& scanList, RecordList& store);
+    ~SurveySession();
+    SurveySession(const SurveySession&) = delete;
+    SurveySession& operator=(const SurveySession&) = delete;
+
+    // Starts the analyzer link: finds or opens the port, starts its threads,
+    // pauses, asks the board for its firmware version, then calls started.
+    // events and messages must outlive the link.
+    void startLink(LinkEvents& events, LinkMessages& messages, const DriverRegistry& registry,
+                   const LinkStartOptions& options, const std::function<void()>& started);
+    // Stops the port's threads and closes the port; the link object stays.
+    void stopLink();
+    // Null before the link is started.
+    AnalyzerLink* link();
+    const AnalyzerLink* link() const;
+    bool linkRunning() const;
+
+    // Open a Site, first step: reads the file whole. On success any
+    // measurement in progress is abandoned, so that a scan begun on the
+    // previous site is never committed into this one; on failure nothing
+    // has changed.
+    [[nodiscard]] SiteResult<PendingSite> readSite(const std::string& path);
+    // Whether the keep-points question is to be asked for this file.
+    bool asksToKeepPoints(const PendingSite& pending, KeepPointsQuestion question) const;
+    // Second step: the read site replaces the open one, its survey starts
+    // from zero and, when kept, its stored points are loaded, each reported
+    // to marks with the RSSI that colours it.
+    void adoptSite(PendingSite pending, bool keepPoints, const MarkSink& marks);
+
+    bool hasSite() const { return m_site != nullptr; }
+    // Null until the first successful Open.
+    const SiteState* site() const { return m_site.get(); }
+    const SiteFileState& siteFile() const { return m_siteFile; }
+    // Empty until the first successful Open; both saves write there.
+    const std::string& sitePath() const { return m_sitePath; }
+
+    void setPointListener(PointListener listener) { m_pointListener = std::move(listener); }
+    // Starts measuring a point at map position (x, y): the scan list is
+    // emptied and the position noted before the board is asked, so that
+    // nothing it hears for this point is lost to the emptying. False, with
+    // nothing done, when no site is open.
+    bool takePoint(std::int32_t x, std::int32_t y);
+    // Commits the scan once the board has finished it: the point's records
+    // go into the store (a placeholder when nothing was heard) and both scan
+    // flags are cleared. Nothing while no scan is finished or no site is open.
+    std::optional<CommittedPoint> commitFinishedScan();
+
+    // Selects the stored point nearest map position (x, y); false when none
+    // lies within the selection radius or no site is open.
+    bool selectNearestPoint(std::int32_t x, std::int32_t y);
+    // Removes the selected point's records; the counters stay.
+    void removeSelectedPoint();
+
+    // Save Site Data with this signature, stamped saveTime.
+    [[nodiscard]] SiteResult<> saveSiteData(const SignatureSource& signature,
+                                            std::uint32_t saveTime);
+    // The full rewrite, with the floor plan copied from the bitmap file
+    // "tmpsite.bmp" in the system's temporary folder.
+    [[nodiscard]] SiteResult<> fullRewrite();
+
+private:
+    SharedRecordList& m_scanList;
+    RecordList& m_store;
+    MonotonicSecondsClock m_clock;
+    std::unique_ptr<LinkSession> m_link;
+    std::unique_ptr<SiteState> m_site;
+    SiteFileState m_siteFile;
+    std::string m_sitePath;
+    PointListener m_pointListener;
+};
+
+} // namespace marlow

@@ -1,0 +1,92 @@
+// The view's commands: Open a Site, the two ways of saving the survey into
+// the open site file, and the zooms. Nothing of the open site changes until
+// a new file has been read whole, so a cancelled or failed Open leaves the
+// site, its points, its picture and its path as they were.
+#include "dialogs/Dialogs.h"
+#include "dialogs/SignOffDialog.h"
+#include "view/widget/CMarlowView.h"
+#include "view/widget/WaitCursor.h"
+
+#include <QDateTime>
+
+namespace marlow {
+
+namespace {
+
+constexpr const char* KeepPointsText = "Do you wish to keep existing data points?";
+constexpr const char* KeepPointsCaption = "Tessel";
+
+} // namespace
+
+void CMarlowView::openSite() {
+    if (const std::optional<std::string> path = runOpenSiteDialog(window())) {
+        openSiteFile(*path);
+        return;
+    }
+    screenMode = ScreenMode::MapScreen;
+    repaint();
+}
+
+bool CMarlowView::openSiteFile(const std::string& path, KeepPointsQuestion question) {
+    SiteResult<PendingSite> pending = [&] {
+        const WaitCursor busy;
+        return m_session.readSite(path);
+    }();
+    if (!pending) {
+        showSiteError(pending.error());
+        return false;
+    }
+    const bool keep =
+        m_session.asksToKeepPoints(*pending, question) &&
+        m_context.boxes.show(
+            window(), {KeepPointsText, KeepPointsCaption, BoxIcon::None, BoxButtons::YesNo, {}}) ==
+            BoxAnswer::Yes;
+
+    const WaitCursor busy;
+    m_picture = std::make_unique<SitePicture>(pending->site.bitmap);
+    const Rect bounds{0, 0, m_picture->width(), m_picture->height()};
+    m_viewport.setBounds(bounds);
+    m_viewport.showAll(bounds);
+    m_navigation.setRange(bounds);
+    m_navigation.syncBars();
+    m_session.adoptSite(
+        std::move(pending).value(), keep,
+        [this](std::int32_t x, std::int32_t y, int rssi) { m_picture->drawMark(x, y, rssi); });
+    screenMode = ScreenMode::MapScreen;
+    repaint();
+    return true;
+}
+
+void CMarlowView::showSiteError(const SiteError& error) {
+    m_context.boxes.show(
+        window(), {error.message, error.caption, BoxIcon::Error, BoxButtons::Ok, error.detail});
+}
+
+void CMarlowView::saveSiteData() {
+    // However the dialog ends, the signature as it stands is saved.
+    CSignOffDlg dialog(window());
+    dialog.exec();
+    const SiteResult<> saved = [&] {
+        const WaitCursor busy;
+        return m_session.saveSiteData(
+            dialog, static_cast<std::uint32_t>(QDateTime::currentSecsSinceEpoch()));
+    }();
+    if (!saved)
+        showSiteError(saved.error());
+}
+
+void CMarlowView::fullRewrite() {
+    const SiteResult<> rewritten = [&] {
+        const WaitCursor busy;
+        return m_session.fullRewrite();
+    }();
+    if (!rewritten)
+        showSiteError(rewritten.error());
+}
+
+void CMarlowView::zoom(bool in) {
+    in ? m_viewport.zoomIn() : m_viewport.zoomOut();
+    repaint();
+}
+
+} // namespace marlow
