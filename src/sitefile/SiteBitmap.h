@@ -12,11 +12,11 @@ namespace marlow {
 // An allocator whose resize leaves new bytes unset: the reader fills every
 // byte of a floor plan straight from the file, and zeroing a large plan
 // first would cost about as much as reading it.
-template <typename T> class UninitialisedAllocator : public std::allocator<T> {
+template <typename T> class UninitializedAllocator : public std::allocator<T> {
 public:
-    template <typename U> struct rebind { using other = UninitialisedAllocator<U>; };
-    UninitialisedAllocator() = default;
-    template <typename U> UninitialisedAllocator(const UninitialisedAllocator<U>&) noexcept {}
+    template <typename U> struct rebind { using other = UninitializedAllocator<U>; };
+    UninitializedAllocator() = default;
+    template <typename U> UninitializedAllocator(const UninitializedAllocator<U>&) noexcept {}
     template <typename U> void construct(U* at) noexcept { ::new (static_cast<void*>(at)) U; }
     template <typename U, typename... Args> void construct(U* at, Args&&... args) {
         ::new (static_cast<void*>(at)) U(std::forward<Args>(args)...);
@@ -32,7 +32,7 @@ struct SiteBitmap {
     // 256 entries of blue, green, red, reserved, as stored.
     std::array<std::uint8_t, 1024> colorTable = {};
     // height rows of rowStride() bytes
-    std::vector<std::uint8_t, UninitialisedAllocator<std::uint8_t>> pixels;
+    std::vector<std::uint8_t, UninitializedAllocator<std::uint8_t>> pixels;
 
     // Bytes per stored row: one per pixel, padded to a multiple of four.
     std::uint32_t rowStride() const { return (static_cast<std::uint32_t>(width) + 3u) & ~3u; }

@@ -26,7 +26,7 @@ struct OpenedSite {
     SiteBitmap bitmap;
     // The survey data after the two record sizes; empty when the file has
     // no (complete) data section.
-    std::vector<std::uint8_t, UninitialisedAllocator<std::uint8_t>> surveyData;
+    std::vector<std::uint8_t, UninitializedAllocator<std::uint8_t>> surveyData;
 };
 
 SiteResult<OpenedSite> openSite(const std::string& path);

@@ -28,7 +28,7 @@ struct Navigation : ::testing::Test {
     }
 };
 
-TEST_F(Navigation, KeysScrollCodesAndATapMoveTheCentreTheBarsFollowAndTheRadarTurns) {
+TEST_F(Navigation, KeysScrollCodesAndATapMoveTheCenterTheBarsFollowAndTheRadarTurns) {
     const std::pair<Qt::Key, std::array<int, 4>> keys[] = {{Qt::Key_Left, {103, 118, 103, 118}},
                                                            {Qt::Key_Up, {103, 108, 103, 108}},
                                                            {Qt::Key_Right, {113, 108, 113, 108}},

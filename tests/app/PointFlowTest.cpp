@@ -8,7 +8,7 @@ namespace marlow::test {
 namespace {
 
 // The site is the client area's size, shown one to one.
-constexpr QPoint Centre(120, 134);
+constexpr QPoint Center(120, 134);
 constexpr QRgb White = 0xFFFFFF;
 constexpr QRgb Yellow = 0xFFFF00; // the band of -55
 
@@ -36,15 +36,15 @@ struct WithBoard : ::testing::Test {
     // Two disc pixels clear of the cross-hair's lines, and one right of it.
     std::vector<QRgb> discPixels() {
         const QImage map = program.render();
-        return {colorAt(map, Centre.x() - 5, Centre.y() - 5),
-                colorAt(map, Centre.x() + 5, Centre.y() + 5),
-                colorAt(map, Centre.x() + 17, Centre.y())};
+        return {colorAt(map, Center.x() - 5, Center.y() - 5),
+                colorAt(map, Center.x() + 5, Center.y() + 5),
+                colorAt(map, Center.x() + 17, Center.y())};
     }
 };
 
 TEST_F(WithBoard, TapScanCommitMarkPanesSelectAndDelete) {
     startWith();
-    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, Centre);
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, Center);
 
     // The scan done but not yet handled: the survey screen, channel 14 scanned last.
     ASSERT_TRUE(waitFor([&] { return view.session().link()->scanDone.load(); }, false));
@@ -71,16 +71,16 @@ TEST_F(WithBoard, TapScanCommitMarkPanesSelectAndDelete) {
     }
     {
         const ModalWatch watch([](QWidget* dialog) { dialog->close(); });
-        QTest::mousePress(view.viewport(), Qt::LeftButton, {}, Centre + QPoint(20, 0));
+        QTest::mousePress(view.viewport(), Qt::LeftButton, {}, Center + QPoint(20, 0));
         ASSERT_TRUE(waitFor([&] { return watch.acted; }));
-        QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, Centre + QPoint(20, 0));
+        QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, Center + QPoint(20, 0));
     }
     EXPECT_EQ(SurveyStore.size(), 1u);
     EXPECT_EQ(view.currentScreen(), ScreenMode::MapScreen); // no point taken
     // Right-click below the point and delete: the mark is whitened 15
     // pixels round the spot clicked, the counters stay.
     const ModalWatch watch(clickButton("DELETE THIS POINT"));
-    QTest::mouseClick(view.viewport(), Qt::RightButton, {}, Centre + QPoint(0, 12));
+    QTest::mouseClick(view.viewport(), Qt::RightButton, {}, Center + QPoint(0, 12));
     EXPECT_TRUE(SurveyStore.empty());
     EXPECT_EQ(program.panes(), (QStringList{"L: 1", "P: 1", "X: 120", "Y: 134"}));
     EXPECT_EQ(std::pair(view.session().site()->locationCount, view.session().site()->apRecordCount),

@@ -290,23 +290,23 @@ TEST(SignOff, NothingIsStoredOutsideASmallerPad) {
         EXPECT_EQ(pad.readSignaturePixel(at.x(), at.y()), SignatureWhite) << at.x();
 }
 
-TEST(Dialogs, LegendSwatchesInTheMarkColoursBesideTheirLabelsAndTheAboutBox) {
+TEST(Dialogs, LegendSwatchesInTheMarkColorsBesideTheirLabelsAndTheAboutBox) {
     AllDialogs all(240);
     const QImage image = renderImage(all.legend);
     const QList<QLabel*> labels = all.legend.findChildren<QLabel*>();
     EXPECT_EQ(labelTexts(all.legend),
               (QStringList{"greater than -39 dBm", "-40 thru -49 dBm", "-50 thru -59 dBm",
                            "-60 thru -69 dBm", "-70 thru -79 dBm", "-80 thru -89 dBm"}));
-    const QRgb bandColours[] = {qRgb(255, 0, 0), qRgb(255, 128, 0), qRgb(255, 255, 0),
+    const QRgb bandColors[] = {qRgb(255, 0, 0), qRgb(255, 128, 0), qRgb(255, 255, 0),
                                 qRgb(0, 255, 0), qRgb(0, 0, 255),   Black};
     for (std::size_t band = 0; band < RssiBands.size(); ++band) {
         const CColorSwatch& swatch = *all.legend.swatches()[band];
         EXPECT_EQ(swatch.swatchColor, RssiBands[band].brush.colorRef()) << band;
         const QRect r = swatch.geometry();
-        EXPECT_EQ(image.pixel(r.topLeft()), bandColours[band]) << band;
-        EXPECT_EQ(image.pixel(r.bottomRight()), bandColours[band]) << band;
-        EXPECT_NE(image.pixel(r.left() - 1, r.top()), bandColours[band]) << band;
-        EXPECT_NE(image.pixel(r.right() + 1, r.bottom()), bandColours[band]) << band;
+        EXPECT_EQ(image.pixel(r.topLeft()), bandColors[band]) << band;
+        EXPECT_EQ(image.pixel(r.bottomRight()), bandColors[band]) << band;
+        EXPECT_NE(image.pixel(r.left() - 1, r.top()), bandColors[band]) << band;
+        EXPECT_NE(image.pixel(r.right() + 1, r.bottom()), bandColors[band]) << band;
         EXPECT_EQ(labels[qsizetype(band)]->y(), r.y()) << band;
     }
     // The icon's label first.

@@ -13,14 +13,14 @@ MapViewport opened(std::int32_t width, std::int32_t height) {
     return v;
 }
 
-TEST(MapViewport, OpenShowsTheWholePictureCentred) {
+TEST(MapViewport, OpenShowsTheWholePictureCentered) {
     const MapViewport v = opened(227, 236);
     EXPECT_EQ(v.visibleRange(), (Rect{0, 0, 227, 236}));
     EXPECT_EQ(v.centerX(), 113);
     EXPECT_EQ(v.centerY(), 118);
 }
 
-TEST(MapViewport, ZoomInHalvesAroundTheCentreAndZoomOutRestores) {
+TEST(MapViewport, ZoomInHalvesAroundTheCenterAndZoomOutRestores) {
     MapViewport v = opened(227, 236);
     v.zoomIn();
     EXPECT_EQ(v.visibleRange(), (Rect{56, 59, 170, 177}));
@@ -33,7 +33,7 @@ TEST(MapViewport, ZoomInHalvesAroundTheCentreAndZoomOutRestores) {
     EXPECT_EQ(v.visibleRange(), (Rect{0, 0, 227, 236}));
 }
 
-TEST(MapViewport, RepeatedZoomInConvergesWithoutCrossingTheCentre) {
+TEST(MapViewport, RepeatedZoomInConvergesWithoutCrossingTheCenter) {
     MapViewport v = opened(227, 236);
     for (int i = 0; i < 40; ++i) {
         v.zoomIn();
@@ -46,7 +46,7 @@ TEST(MapViewport, RepeatedZoomInConvergesWithoutCrossingTheCentre) {
     EXPECT_EQ(v.visibleRange().right, 113);
 }
 
-TEST(MapViewport, ZoomOutClampsToThePictureAndRecentres) {
+TEST(MapViewport, ZoomOutClampsToThePictureAndRecenters) {
     MapViewport v = opened(200, 100);
     v.zoomIn();        // 50..150
     v.setCenterX(190); // range 140..240, past the right edge
@@ -56,7 +56,7 @@ TEST(MapViewport, ZoomOutClampsToThePictureAndRecentres) {
     EXPECT_EQ(v.centerX(), 145);
 }
 
-TEST(MapViewport, PanningClampsTheCentreNotTheRange) {
+TEST(MapViewport, PanningClampsTheCenterNotTheRange) {
     MapViewport v = opened(227, 236);
     v.panLeft(10);
     EXPECT_EQ(v.centerX(), 103);
@@ -82,7 +82,7 @@ TEST(MapViewport, PanningClampsTheCentreNotTheRange) {
     EXPECT_EQ(v.centerY(), 0);
 }
 
-TEST(MapViewport, SetCentreClampsToThePicture) {
+TEST(MapViewport, SetCenterClampsToThePicture) {
     MapViewport v = opened(227, 236);
     v.setCenterY(400);
     EXPECT_EQ(v.centerY(), 236);

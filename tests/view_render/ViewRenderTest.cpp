@@ -19,7 +19,7 @@ namespace marlow {
 namespace {
 
 constexpr std::uint8_t Grey = 60; // the plan's colour-table entry
-const QRgb PlanColour = qRgb(60, 60, 60);
+const QRgb PlanColor = qRgb(60, 60, 60);
 const QRgb White = qRgb(255, 255, 255);
 const QRgb Black = qRgb(0, 0, 0);
 const QRgb DarkGreen = qRgb(0, 128, 0);
@@ -84,7 +84,7 @@ TEST(RssiScale, BandsAreTestedFromTheTop) {
     }
 }
 
-TEST_F(ViewRender, PictureKeepsTheColourTableAndTurnsABottomUpPlanUpright) {
+TEST_F(ViewRender, PictureKeepsTheColorTableAndTurnsABottomUpPlanUpright) {
     ASSERT_EQ(picture.indexed().colorCount(), 256);
     EXPECT_EQ(picture.indexed().color(250), Red);
     EXPECT_EQ(picture.indexed().color(7), qRgb(7, 7, 7));
@@ -175,14 +175,14 @@ TEST_F(ViewRender, MapFullViewShowsTheDiscInPlaceAndOnlyTheCrosshairsBlack) {
     const QImage image = render(full, &picture);
     // The disc's centre lies at 50 * 240 / 227, 60 * 268 / 236.
     EXPECT_EQ(image.pixel(53, 68), Red);
-    EXPECT_EQ(image.pixel(67, 68), PlanColour);
-    EXPECT_EQ(image.pixel(239, 267), PlanColour);
+    EXPECT_EQ(image.pixel(67, 68), PlanColor);
+    EXPECT_EQ(image.pixel(239, 267), PlanColor);
     // The ring, 13 pixels right of and above the centre, is black; the
     // centre itself and the cross-hair's corner show the map.
     EXPECT_EQ(image.pixel(120 + 13, 134), Black);
     EXPECT_EQ(image.pixel(120, 134 - 13), Black);
-    EXPECT_EQ(image.pixel(120, 134), PlanColour);
-    EXPECT_EQ(image.pixel(104, 118), PlanColour);
+    EXPECT_EQ(image.pixel(120, 134), PlanColor);
+    EXPECT_EQ(image.pixel(104, 118), PlanColor);
 }
 
 TEST_F(ViewRender, MapPanPastTheLeftEdgeLeavesAWhiteMarginAndZoomStretches) {
@@ -192,9 +192,9 @@ TEST_F(ViewRender, MapPanPastTheLeftEdgeLeavesAWhiteMarginAndZoomStretches) {
     QImage image = render(viewport, &picture);
     for (const int y : {0, 134, 267}) {
         EXPECT_EQ(image.pixel(9, y), White) << y;
-        EXPECT_EQ(image.pixel(10, y), PlanColour) << y;
+        EXPECT_EQ(image.pixel(10, y), PlanColor) << y;
     }
-    EXPECT_EQ(image.pixel(239, 0), PlanColour);
+    EXPECT_EQ(image.pixel(239, 0), PlanColor);
 
     // Zoomed in, the 20-pixel mark at the centre spans about 40 window pixels.
     viewport = full;
@@ -202,8 +202,8 @@ TEST_F(ViewRender, MapPanPastTheLeftEdgeLeavesAWhiteMarginAndZoomStretches) {
     image = render(viewport, &picture);
     EXPECT_EQ(image.pixel(120 - 18, 134), Red);
     EXPECT_EQ(image.pixel(120 + 17, 134), Red);
-    EXPECT_EQ(image.pixel(120 - 24, 134), PlanColour);
-    EXPECT_EQ(image.pixel(0, 0), PlanColour);
+    EXPECT_EQ(image.pixel(120 - 24, 134), PlanColor);
+    EXPECT_EQ(image.pixel(0, 0), PlanColor);
 }
 
 TEST_F(ViewRender, MapWithoutAPictureOrAVisibleRangeIsWhiteButTheCrosshair) {

@@ -35,13 +35,13 @@ QImage magnifier(ZoomSign sign) {
     // Handle first, so the lens rim covers its end.
     p.setPen(QPen(QColor(120, 72, 30), 3.2, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(QPointF(10.0, 10.0), QPointF(14.2, 14.2));
-    const QPointF centre(6.5, 6.5);
-    QRadialGradient glass(centre - QPointF(1.5, 1.5), 6.0);
+    const QPointF center(6.5, 6.5);
+    QRadialGradient glass(center - QPointF(1.5, 1.5), 6.0);
     glass.setColorAt(0.0, QColor(255, 255, 255));
     glass.setColorAt(1.0, QColor(170, 210, 245));
     p.setPen(QPen(Outline, 1.5));
     p.setBrush(glass);
-    p.drawEllipse(centre, 5.2, 5.2);
+    p.drawEllipse(center, 5.2, 5.2);
     p.setRenderHint(QPainter::Antialiasing, false);
     const QColor mark(20, 90, 20);
     p.fillRect(QRect(4, 6, 5, 2), mark);
@@ -115,21 +115,21 @@ QImage colorsIcon() {
     QImage image = blankIcon(IconSize);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
-    const QPointF centre(8.0, 8.0);
-    QConicalGradient hues(centre, 90.0);
+    const QPointF center(8.0, 8.0);
+    QConicalGradient hues(center, 90.0);
     for (int i = 0; i <= 6; ++i)
         hues.setColorAt(i / 6.0, QColor::fromHsv((i * 60) % 360, 255, 255));
     p.setPen(QPen(Outline, 1.0));
     p.setBrush(hues);
-    p.drawEllipse(centre, 7.3, 7.3);
+    p.drawEllipse(center, 7.3, 7.3);
     // A white core fading out toward the rim, as on a painter's wheel.
-    QRadialGradient core(centre, 6.5);
+    QRadialGradient core(center, 6.5);
     core.setColorAt(0.0, QColor(255, 255, 255, 255));
     core.setColorAt(0.25, QColor(255, 255, 255, 200));
     core.setColorAt(1.0, QColor(255, 255, 255, 0));
     p.setPen(Qt::NoPen);
     p.setBrush(core);
-    p.drawEllipse(centre, 6.5, 6.5);
+    p.drawEllipse(center, 6.5, 6.5);
     return image;
 }
 

@@ -16,7 +16,7 @@ namespace {
 // --- Cross-hair ---------------------------------------------------------
 
 constexpr int CrosshairSize = 32;
-constexpr double CrosshairCentre = 16.5; // the middle of pixel 16
+constexpr double CrosshairCenter = 16.5; // the middle of pixel 16
 // Radii kept off whole and half pixels so the ring has no stray single
 // pixels on its axes.
 constexpr double RingOuter = 14.8;
@@ -40,7 +40,7 @@ bool onArrow(double u, double v) {
 // --- Radar --------------------------------------------------------------
 
 constexpr int RadarSize = 104;
-constexpr QPointF RadarCentre{52.0, 52.0};
+constexpr QPointF RadarCenter{52.0, 52.0};
 constexpr double RadarRadius = 49.0;
 constexpr double SweepTrail = 100.0; // degrees of fading afterglow
 
@@ -59,14 +59,14 @@ double blipGlow(double bearing, double sweep) {
 
 QPointF polar(double bearing, double radius) {
     const double a = bearing * std::numbers::pi / 180.0;
-    return RadarCentre + QPointF(radius * std::sin(a), -radius * std::cos(a));
+    return RadarCenter + QPointF(radius * std::sin(a), -radius * std::cos(a));
 }
 
 void drawRadarGrid(QPainter& p) {
     p.setPen(QPen(QColor(0, 120, 40), 2.0));
     p.setBrush(Qt::NoBrush);
     for (const double fraction : {0.33, 0.66})
-        p.drawEllipse(RadarCentre, RadarRadius * fraction, RadarRadius * fraction);
+        p.drawEllipse(RadarCenter, RadarRadius * fraction, RadarRadius * fraction);
     for (int bearing = 0; bearing < 180; bearing += 45)
         p.drawLine(polar(bearing, RadarRadius), polar(bearing + 180, RadarRadius));
 }
@@ -74,15 +74,15 @@ void drawRadarGrid(QPainter& p) {
 void drawSweep(QPainter& p, double sweep) {
     // QConicalGradient counts degrees anticlockwise from east; the trail
     // runs anticlockwise behind the clockwise-turning leading edge.
-    QConicalGradient trail(RadarCentre, 90.0 - sweep);
+    QConicalGradient trail(RadarCenter, 90.0 - sweep);
     trail.setColorAt(0.0, QColor(80, 255, 120, 210));
     trail.setColorAt(SweepTrail / 360.0, QColor(0, 255, 60, 0));
     trail.setColorAt(1.0, QColor(0, 255, 60, 0));
     p.setPen(Qt::NoPen);
     p.setBrush(trail);
-    p.drawEllipse(RadarCentre, RadarRadius, RadarRadius);
+    p.drawEllipse(RadarCenter, RadarRadius, RadarRadius);
     p.setPen(QPen(QColor(190, 255, 200), 2.5, Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(RadarCentre, polar(sweep, RadarRadius - 1.0));
+    p.drawLine(RadarCenter, polar(sweep, RadarRadius - 1.0));
 }
 
 void drawBlips(QPainter& p, double sweep) {
@@ -177,8 +177,8 @@ QImage crosshairPicture() {
     for (int y = 0; y < CrosshairSize; ++y) {
         auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int x = 0; x < CrosshairSize; ++x) {
-            const double dx = x + 0.5 - CrosshairCentre;
-            const double dy = y + 0.5 - CrosshairCentre;
+            const double dx = x + 0.5 - CrosshairCenter;
+            const double dy = y + 0.5 - CrosshairCenter;
             const bool black = onRing(dx, dy) || onArrow(dy, dx) || onArrow(-dy, dx) ||
                                onArrow(dx, dy) || onArrow(-dx, dy);
             row[x] = black ? qRgb(0, 0, 0) : qRgb(255, 255, 255);
@@ -193,7 +193,7 @@ QImage radarPicture(double sweepDegrees) {
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     QPainterPath scope;
-    scope.addEllipse(RadarCentre, RadarRadius, RadarRadius);
+    scope.addEllipse(RadarCenter, RadarRadius, RadarRadius);
     p.fillPath(scope, QColor(0, 28, 8));
     p.setClipPath(scope);
     drawRadarGrid(p);
@@ -202,7 +202,7 @@ QImage radarPicture(double sweepDegrees) {
     p.setClipping(false);
     p.setPen(QPen(QColor(40, 210, 90), 2.5));
     p.setBrush(Qt::NoBrush);
-    p.drawEllipse(RadarCentre, RadarRadius, RadarRadius);
+    p.drawEllipse(RadarCenter, RadarRadius, RadarRadius);
     return image;
 }
 

@@ -38,7 +38,7 @@ struct Wall {
     QPoint from;
     QPoint to;
     int thickness;
-    QRgb colour;
+    QRgb color;
 };
 
 constexpr std::array<Wall, 12> Walls = {{
@@ -196,7 +196,7 @@ QImage drawPlan() {
     for (const QRect& outline : FurnitureOutlines)
         painter.drawRect(outline);
     for (const Wall& wall : Walls)
-        painter.fillRect(band(wall.from, wall.to, wall.thickness), QColor(wall.colour));
+        painter.fillRect(band(wall.from, wall.to, wall.thickness), QColor(wall.color));
     for (const Door& door : Doors)
         drawDoor(painter, door);
     drawLabels(painter);

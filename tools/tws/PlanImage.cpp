@@ -15,7 +15,7 @@ namespace {
 // The colours survey marks are painted in: white, black, red, orange,
 // yellow, green, blue and dark green. A mark takes the nearest entry of the
 // palette, so each needs an exact one.
-constexpr std::array<QRgb, 8> MarkColours = {
+constexpr std::array<QRgb, 8> MarkColors = {
     qRgb(255, 255, 255), qRgb(0, 0, 0),   qRgb(255, 0, 0), qRgb(255, 128, 0),
     qRgb(255, 255, 0),   qRgb(0, 255, 0), qRgb(0, 0, 255), qRgb(0, 128, 0)};
 
@@ -54,7 +54,7 @@ std::vector<QRgb> opaquePixels(const QImage& picture) {
 // Every colour kept as it is; nothing when the colours do not fit.
 std::optional<Indexed> indexExactly(const std::vector<QRgb>& pixels) {
     Indexed out;
-    out.palette.assign(MarkColours.begin(), MarkColours.end());
+    out.palette.assign(MarkColors.begin(), MarkColors.end());
     std::unordered_map<QRgb, std::uint8_t> indexOf;
     for (std::size_t i = 0; i < out.palette.size(); ++i)
         indexOf.emplace(out.palette[i], static_cast<std::uint8_t>(i));
@@ -133,10 +133,10 @@ QRgb meanOf(const std::vector<Cell>& histogram, const std::vector<int>& cells, c
 // Splits the widest box at the pixel-weighted median of its widest axis,
 // between two different cell coordinates, until the colours run out.
 std::vector<QRgb> medianCut(const std::vector<Cell>& histogram, std::vector<int>& cells,
-                            std::size_t colours) {
+                            std::size_t colors) {
     const auto countOf = [&](int cell) { return histogram[static_cast<std::size_t>(cell)].count; };
     std::vector<Box> boxes{makeBox(cells, 0, cells.size())};
-    while (boxes.size() < colours) {
+    while (boxes.size() < colors) {
         const auto widest =
             std::max_element(boxes.begin(), boxes.end(),
                              [](const Box& a, const Box& b) { return a.range < b.range; });
@@ -167,11 +167,11 @@ std::vector<QRgb> medianCut(const std::vector<Cell>& histogram, std::vector<int>
     return means;
 }
 
-std::uint8_t nearestEntry(const std::vector<QRgb>& palette, QRgb colour) {
-    const auto distance = [colour](QRgb p) {
-        const int r = qRed(p) - qRed(colour);
-        const int g = qGreen(p) - qGreen(colour);
-        const int b = qBlue(p) - qBlue(colour);
+std::uint8_t nearestEntry(const std::vector<QRgb>& palette, QRgb color) {
+    const auto distance = [color](QRgb p) {
+        const int r = qRed(p) - qRed(color);
+        const int g = qGreen(p) - qGreen(color);
+        const int b = qBlue(p) - qBlue(color);
         return r * r + g * g + b * b;
     };
     const auto best = std::min_element(palette.begin(), palette.end(),
@@ -195,9 +195,9 @@ Indexed indexByMedianCut(const std::vector<QRgb>& pixels) {
     }
 
     Indexed out;
-    out.palette.assign(MarkColours.begin(), MarkColours.end());
-    for (const QRgb colour : medianCut(histogram, used, PaletteSize - MarkColours.size()))
-        out.palette.push_back(colour);
+    out.palette.assign(MarkColors.begin(), MarkColors.end());
+    for (const QRgb color : medianCut(histogram, used, PaletteSize - MarkColors.size()))
+        out.palette.push_back(color);
     // Every pixel of a cell takes the entry nearest to the cell's mean.
     std::vector<std::uint8_t> entryOfCell(CellCount);
     for (const int cell : used) {
