@@ -1,6 +1,7 @@
 // The About box: icon, version line, two lines of legal notice and OK.
 #include "dialogs/AboutDialog.h"
 
+#include "base/Version.h"
 #include "dialogs/DialogUnits.h"
 #include "dialogs/Dialogs.h"
 #include "dialogs/Product.h"
@@ -21,8 +22,8 @@ constexpr int DialogHeight = 95;
 constexpr char LegalNoticeFirst[] = "Copyright (C) 2026";
 constexpr char LegalNoticeSecond[] = "All rights reserved.";
 
-void addText(QWidget* dialog, const char* text, QRect place) {
-    auto* label = new QLabel(QString::fromLatin1(text), dialog);
+void addText(QWidget* dialog, const QString& text, QRect place) {
+    auto* label = new QLabel(text, dialog);
     label->setGeometry(place);
 }
 
@@ -41,9 +42,12 @@ CAboutDlg::CAboutDlg(QWidget* owner) : QDialog(owner), m_icon(new QLabel(this)) 
     m_icon->setPixmap(QPixmap(QString::fromLatin1(art::AppIcon))
                           .scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation));
 
-    addText(this, ProductVersionText, units.rect(39, 15, 99, 8));
-    addText(this, LegalNoticeFirst, units.rect(39, 30, 91, 8));
-    addText(this, LegalNoticeSecond, units.rect(39, 46, 63, 8));
+    addText(this,
+            QStringLiteral("%1 v%2").arg(QString::fromLatin1(ProductName),
+                                         QString::fromLatin1(ProgramVersion)),
+            units.rect(39, 15, 99, 8));
+    addText(this, QString::fromLatin1(LegalNoticeFirst), units.rect(39, 30, 91, 8));
+    addText(this, QString::fromLatin1(LegalNoticeSecond), units.rect(39, 46, 63, 8));
 
     auto* okButton = new QPushButton(QStringLiteral("OK"), this);
     okButton->setGeometry(units.rect(54, 65, 50, 14));

@@ -1,9 +1,8 @@
-// The product's name and version line as the dialogs show them.
+// The product's name as the dialogs show it.
 #pragma once
 
 namespace marlow {
 
 inline constexpr char ProductName[] = "Marlow Fieldwalk";
-inline constexpr char ProductVersionText[] = "Marlow Fieldwalk v1.71";
 
 } // namespace marlow

@@ -2,6 +2,7 @@
 // start-up, the demo board, and the window shown.
 #include "shell/CMarlowApp.h"
 
+#include "base/Version.h"
 #include "shell/DemoBoard.h"
 #include "shell/ProgramStatics.h"
 #include "view/ArtPaths.h"

@@ -1,6 +1,8 @@
 // Reading the command line with QCommandLineParser.
 #include "shell/CommandLine.h"
 
+#include "base/Version.h"
+
 #include <QCommandLineParser>
 #include <QFile>
 

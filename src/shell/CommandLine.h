@@ -9,8 +9,6 @@
 
 namespace marlow {
 
-inline constexpr const char* ProgramVersion = "1.71";
-
 struct StartOptions {
     // The analyzer board's device; empty: found through the driver registry.
     std::string port;

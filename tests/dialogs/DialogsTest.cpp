@@ -6,6 +6,7 @@
 #include "dialogs/Dialogs.h"
 
 #include "SiteFixtures.h"
+#include "base/Version.h"
 #include "dialogs/AboutDialog.h"
 #include "dialogs/HelpDialog.h"
 #include "dialogs/PointInfoDialog.h"
@@ -298,7 +299,7 @@ TEST(Dialogs, LegendSwatchesInTheMarkColorsBesideTheirLabelsAndTheAboutBox) {
               (QStringList{"greater than -39 dBm", "-40 thru -49 dBm", "-50 thru -59 dBm",
                            "-60 thru -69 dBm", "-70 thru -79 dBm", "-80 thru -89 dBm"}));
     const QRgb bandColors[] = {qRgb(255, 0, 0), qRgb(255, 128, 0), qRgb(255, 255, 0),
-                                qRgb(0, 255, 0), qRgb(0, 0, 255),   Black};
+                               qRgb(0, 255, 0), qRgb(0, 0, 255),   Black};
     for (std::size_t band = 0; band < RssiBands.size(); ++band) {
         const CColorSwatch& swatch = *all.legend.swatches()[band];
         EXPECT_EQ(swatch.swatchColor, RssiBands[band].brush.colorRef()) << band;
@@ -311,8 +312,9 @@ TEST(Dialogs, LegendSwatchesInTheMarkColorsBesideTheirLabelsAndTheAboutBox) {
     }
     // The icon's label first.
     EXPECT_FALSE(all.about.iconLabel()->pixmap().isNull());
-    EXPECT_EQ(labelTexts(all.about), (QStringList{"", "Marlow Fieldwalk v1.71",
-                                                  "Copyright (C) 2026", "All rights reserved."}));
+    EXPECT_EQ(labelTexts(all.about),
+              (QStringList{"", QStringLiteral("Marlow Fieldwalk v") + ProgramVersion,
+                           "Copyright (C) 2026", "All rights reserved."}));
 }
 
 // Entries fixed word for word, numbered from 1.
