@@ -12,7 +12,6 @@
 #include "shell/CMainFrame.h"
 #include "shell/ProgramStatics.h"
 #include "sitefile/SiteCreator.h"
-#include "store/Lists.h"
 
 #include <QApplication>
 #include <QImage>

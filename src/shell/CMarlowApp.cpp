@@ -1,4 +1,4 @@
-// Instance initialisation: the document, the frame with its view, the link
+// Instance initialisation: the frame with its view, the link
 // start-up, the demo board, and the window shown.
 #include "shell/CMarlowApp.h"
 
@@ -48,7 +48,6 @@ bool CMarlowApp::initInstance(const StartOptions& options, const QElapsedTimer& 
         question = KeepPointsQuestion::WhenPointsStored;
     }
 
-    m_document = std::make_unique<CMarlowDoc>();
     m_frame = std::make_unique<CMainFrame>(programContext(m_boxes, m_sounds));
     CMarlowView* view = m_frame->view();
     if (m_demoBoard)

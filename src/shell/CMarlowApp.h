@@ -1,5 +1,5 @@
 // CMarlowApp: the application object. Its instance initialisation makes the
-// document, the main frame with the view, runs the view's initial update
+// main frame with the view, runs the view's initial update
 // (which starts the analyzer link) and shows the frame; the message loop
 // then runs until the frame closes.
 #pragma once
@@ -7,7 +7,6 @@
 #include "boardsim/Simulator.h"
 #include "link/serial/SysfsRegistry.h"
 #include "shell/CMainFrame.h"
-#include "shell/CMarlowDoc.h"
 #include "shell/CommandLine.h"
 #include "shell/QtMessageBoxes.h"
 #include "shell/QtSounds.h"
@@ -32,7 +31,6 @@ private:
     SysfsRegistry m_registry;
     // The demo's board outlives the frame, whose link talks to it.
     std::unique_ptr<sim::Simulator> m_demoBoard;
-    std::unique_ptr<CMarlowDoc> m_document;
     std::unique_ptr<CMainFrame> m_frame;
 };
 

@@ -5,7 +5,6 @@
 #include "shell/ProgramStatics.h"
 
 #include "shell/RegisteredMessages.h"
-#include "store/Lists.h"
 
 namespace marlow {
 

@@ -11,7 +11,6 @@
 #include "shell/ProgramStatics.h"
 #include "sitefile/SiteReader.h"
 #include "sitefile/SiteWriter.h"
-#include "store/Lists.h"
 #include "view/RssiScale.h"
 #include "view/widget/CommandIds.h"
 
