@@ -4,20 +4,15 @@
 
 #include "base/Version.h"
 #include "shell/DemoBoard.h"
+#include "shell/DemoSite.h"
 #include "shell/ProgramStatics.h"
 #include "view/ArtPaths.h"
 
+#include <QFile>
 #include <QIcon>
 #include <cstdio>
 
 namespace marlow {
-
-namespace {
-
-// The sample office site that the build makes.
-constexpr const char* DemoSitePath = MARLOW_DEMO_SITE;
-
-} // namespace
 
 CMarlowApp::CMarlowApp(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("marlow"));
@@ -41,10 +36,17 @@ bool CMarlowApp::initInstance(const StartOptions& options, const QElapsedTimer& 
             std::fprintf(stderr, "marlow: the demo board did not start: %s\n", board.error.c_str());
             return false;
         }
+        if (site.empty()) {
+            const Result<std::string> sample =
+                findDemoSite(QFile::encodeName(applicationDirPath()).toStdString());
+            if (!sample) {
+                std::fprintf(stderr, "marlow: %s\n", sample.error().message.c_str());
+                return false;
+            }
+            site = *sample;
+        }
         m_demoBoard = std::move(board.simulator);
         link.device = m_demoBoard->devicePath();
-        if (site.empty())
-            site = DemoSitePath;
         question = KeepPointsQuestion::WhenPointsStored;
     }
 

@@ -3,6 +3,7 @@
 // points and saves ask for a site), the accelerators; and the program's own
 // message boxes and sounds.
 #include "AppHarness.h"
+#include "shell/DemoSite.h"
 #include "shell/QtMessageBoxes.h"
 #include "shell/QtSounds.h"
 #include "view/widget/MessageEvent.h"
@@ -73,6 +74,26 @@ TEST(Program, TheFrameAndEverythingBeforeAnySite) {
     ASSERT_TRUE(waitFor([&] { return QApplication::activeWindow() == &frame; }));
     QTest::keyClick(&view, Qt::Key_Q, Qt::ControlModifier);
     EXPECT_TRUE(waitFor([&] { return !frame.isVisible(); }));
+}
+
+// The demo's site is found from the program's folder, installed or built.
+TEST(DemoSite, FoundBesideAnInstalledProgramOrInItsBuildTree) {
+    TempDir dir;
+    namespace fs = std::filesystem;
+    for (const auto& [program, site] :
+         {std::pair{"usr/bin", "usr/share/marlow/office.tws"},
+          std::pair{"build/src/shell", "build/resources/office.tws"}}) {
+        fs::create_directories(dir.file(program));
+        fs::create_directories(fs::path(dir.file(site)).parent_path());
+        writeBytes(dir.file(site), Bytes(10, 0));
+        const Result<std::string> found = findDemoSite(dir.file(program));
+        ASSERT_TRUE(found) << found.error().message;
+        EXPECT_EQ(*found, fs::canonical(dir.file(site)).string());
+    }
+    const Result<std::string> missing = findDemoSite(dir.file("opt/bin"));
+    ASSERT_FALSE(missing);
+    EXPECT_NE(missing.error().message.find(dir.file("opt/share/marlow/office.tws")),
+              std::string::npos);
 }
 
 TEST(QtServices, MessageBoxesShowTheRequestAndReturnTheAnswer) {

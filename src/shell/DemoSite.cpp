@@ -1,0 +1,26 @@
+// Looking for the demo's sample site beside the program.
+#include "shell/DemoSite.h"
+
+#include <array>
+#include <system_error>
+
+namespace marlow {
+
+Result<std::string> findDemoSite(const std::filesystem::path& programFolder) {
+    // An installed program lives in PREFIX/bin; one in a build tree in
+    // BUILD/src/shell.
+    const std::array<std::filesystem::path, 2> places = {
+        programFolder / ".." / "share" / "marlow" / "office.tws",
+        programFolder / ".." / ".." / "resources" / "office.tws",
+    };
+    std::string looked;
+    for (const std::filesystem::path& place : places) {
+        std::error_code error;
+        if (std::filesystem::is_regular_file(place, error))
+            return std::filesystem::weakly_canonical(place, error).string();
+        looked += (looked.empty() ? "" : ", ") + place.lexically_normal().string();
+    }
+    return fail(Error{"the sample site is in none of " + looked});
+}
+
+} // namespace marlow
