@@ -8,7 +8,7 @@
 
 namespace marlow {
 
-CommandLineResult parseCommandLine(const QStringList& arguments) {
+Result<CommandLine> parseCommandLine(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Marlow Fieldwalk: a wireless site-survey recorder."));
@@ -26,11 +26,9 @@ CommandLineResult parseCommandLine(const QStringList& arguments) {
     parser.addPositionalArgument(QStringLiteral("SITE.tws"), QStringLiteral("A site file to open."),
                                  QStringLiteral("[SITE.tws]"));
 
-    CommandLineResult result;
-    if (!parser.parse(arguments)) {
-        result.error = parser.errorText().toStdString();
-        return result;
-    }
+    CommandLine result;
+    if (!parser.parse(arguments))
+        return fail(Error{parser.errorText().toStdString()});
     if (parser.isSet(help)) {
         // The usage line names the program as it is called in the docs,
         // whatever path started it.
@@ -47,14 +45,10 @@ CommandLineResult parseCommandLine(const QStringList& arguments) {
         return result;
     }
     const QStringList sites = parser.positionalArguments();
-    if (sites.size() > 1) {
-        result.error = "only one site file can be opened";
-        return result;
-    }
-    if (parser.isSet(demo) && parser.isSet(port)) {
-        result.error = "--demo runs its own board; leave out --port";
-        return result;
-    }
+    if (sites.size() > 1)
+        return fail(Error{"only one site file can be opened"});
+    if (parser.isSet(demo) && parser.isSet(port))
+        return fail(Error{"--demo runs its own board; leave out --port"});
     result.options.port = QFile::encodeName(parser.value(port)).toStdString();
     result.options.demo = parser.isSet(demo);
     if (!sites.isEmpty())

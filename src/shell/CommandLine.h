@@ -4,6 +4,8 @@
 // that --help and --version answer without a display.
 #pragma once
 
+#include "base/Result.h"
+
 #include <QStringList>
 #include <string>
 
@@ -21,15 +23,14 @@ struct StartOptions {
     bool reportStartup = false;
 };
 
-struct CommandLineResult {
+struct CommandLine {
     StartOptions options;
     // What to print before ending at once: the usage or the version.
     std::string answer;
-    // Empty when the command line is good.
-    std::string error;
 };
 
-// `arguments` starts with the program's name.
-CommandLineResult parseCommandLine(const QStringList& arguments);
+// `arguments` starts with the program's name. Fails with the problem when
+// the command line is wrong.
+Result<CommandLine> parseCommandLine(const QStringList& arguments);
 
 } // namespace marlow
