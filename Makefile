@@ -6,7 +6,7 @@ BUILD ?= build
 ASAN_BUILD ?= build-asan
 PACKAGES := g++ cmake ninja-build make qt6-base-dev qt6-multimedia-dev \
             libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core \
-            nlohmann-json3-dev clang-14 libclang-rt-14-dev
+            nlohmann-json3-dev clang-14 libclang-rt-14-dev clang-format clang-tidy git
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 CMAKE_FLAGS ?=
 ifneq ($(CI),)
@@ -14,7 +14,7 @@ CMAKE_FLAGS += -DMARLOW_WERROR=ON
 endif
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps configure build test demo sanitize tsan fuzz bench format clean
+.PHONY: all deps configure build test demo sanitize tsan fuzz check bench format clean
 
 all: build
 
@@ -73,6 +73,21 @@ fuzz: deps
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target link_fuzzer
 	cmake --build $(FUZZ_BUILD) --target fuzz_link
 
+# House rules that no compiler checks: the sources as .clang-format has
+# them, every include within its layer (.ci/check-layers), and clang-tidy's
+# bug and performance checks (.clang-tidy) over the Qt-free core, whose
+# compile commands a configure without Qt gives.
+TIDY_BUILD ?= build-tidy
+CORE_SOURCES = git ls-files 'src/base/*.cpp' 'src/store/*.cpp' 'src/sitefile/*.cpp' \
+               'src/protocol/*.cpp' 'src/link/*.cpp' 'src/board/*.cpp' 'src/measure/*.cpp' \
+               'src/session/*.cpp' src/view/MapViewport.cpp src/view/RssiScale.cpp
+check: deps
+	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+	.ci/check-layers
+	cmake -S . -B $(TIDY_BUILD) -G Ninja -DBUILD_GUI=OFF -DBUILD_BENCHMARKS=OFF \
+	    -DBUILD_TESTING=OFF $(CMAKE_FLAGS)
+	$(CORE_SOURCES) | xargs -P $(JOBS) -n 4 clang-tidy -p $(TIDY_BUILD) --quiet
+
 bench: build
 	for b in $(BUILD)/bench/*_bench; do $$b; done
 
@@ -80,4 +95,4 @@ format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) $(TIDY_BUILD)

@@ -33,7 +33,8 @@ SiteResult<SignaturePixels> readSignature(const std::string& path, std::uint32_t
     const std::uint8_t* in = block.data();
     for (int y = SignatureHeight - 1; y >= 0; --y) {
         for (int x = 0; x < SignatureWidth; ++x, in += 4)
-            pixels[static_cast<std::size_t>(y * SignatureWidth + x)] = readU32(in);
+            pixels[static_cast<std::size_t>(y) * SignatureWidth + static_cast<std::size_t>(x)] =
+                readU32(in);
     }
     return pixels;
 }

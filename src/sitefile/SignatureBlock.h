@@ -29,7 +29,8 @@ public:
 std::vector<std::uint8_t> encodeSignatureBlock(const SignatureSource& signature);
 
 // The stored signature, rows from the top, as read from a site file.
-using SignaturePixels = std::array<std::uint32_t, SignatureWidth * SignatureHeight>;
+using SignaturePixels =
+    std::array<std::uint32_t, std::size_t{SignatureWidth} * std::size_t{SignatureHeight}>;
 
 SiteResult<SignaturePixels> readSignature(const std::string& path, std::uint32_t signatureOffset);
 

@@ -13,14 +13,14 @@ void formatMacText(char (&text)[16], const std::uint8_t (&mac)[6]) {
     static constexpr auto pairs = [] {
         std::array<char, 512> table{};
         constexpr char digits[] = "0123456789ABCDEF";
-        for (int i = 0; i < 256; ++i) {
-            table[static_cast<std::size_t>(2 * i)] = digits[i >> 4];
-            table[static_cast<std::size_t>(2 * i + 1)] = digits[i & 0x0F];
+        for (std::size_t i = 0; i < 256; ++i) {
+            table[2 * i] = digits[i >> 4];
+            table[2 * i + 1] = digits[i & 0x0F];
         }
         return table;
     }();
-    for (int i = 0; i < 6; ++i)
-        std::memcpy(text + 2 * i, &pairs[static_cast<std::size_t>(2 * mac[i])], 2);
+    for (std::size_t i = 0; i < 6; ++i)
+        std::memcpy(text + 2 * i, &pairs[2 * std::size_t{mac[i]}], 2);
     std::memset(text + 12, 0, sizeof text - 12);
 }
 

@@ -15,9 +15,9 @@ namespace {
 // The colours survey marks are painted in: white, black, red, orange,
 // yellow, green, blue and dark green. A mark takes the nearest entry of the
 // palette, so each needs an exact one.
-constexpr std::array<QRgb, 8> MarkColors = {
-    qRgb(255, 255, 255), qRgb(0, 0, 0),   qRgb(255, 0, 0), qRgb(255, 128, 0),
-    qRgb(255, 255, 0),   qRgb(0, 255, 0), qRgb(0, 0, 255), qRgb(0, 128, 0)};
+constexpr std::array<QRgb, 8> MarkColors = {qRgb(255, 255, 255), qRgb(0, 0, 0),     qRgb(255, 0, 0),
+                                            qRgb(255, 128, 0),   qRgb(255, 255, 0), qRgb(0, 255, 0),
+                                            qRgb(0, 0, 255),     qRgb(0, 128, 0)};
 
 constexpr std::size_t PaletteSize = 256;
 
