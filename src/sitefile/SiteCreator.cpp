@@ -7,7 +7,6 @@
 #include "SignatureBlock.h"
 #include "SiteFormat.h"
 
-#include <cerrno>
 #include <cstring>
 
 namespace marlow {
