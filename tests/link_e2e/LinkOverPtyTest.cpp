@@ -4,9 +4,9 @@
 #include "OfficeScan.h"
 #include "boardsim/OfficeScenario.h"
 #include "boardsim/Simulator.h"
-#include "link/Messages.h"
 #include "link/serial/LinkSession.h"
 #include "link/serial/SysfsRegistry.h"
+#include "protocol/Protocol.h"
 
 #include <algorithm>
 #include <array>

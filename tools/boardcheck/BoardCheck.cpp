@@ -1,9 +1,9 @@
 // Running the board check over the link session; see BoardCheck.h.
 #include "BoardCheck.h"
 
-#include "link/Messages.h"
 #include "link/serial/LinkSession.h"
 #include "link/serial/PortDiscovery.h"
+#include "protocol/Protocol.h"
 
 #include <condition_variable>
 #include <cstdio>

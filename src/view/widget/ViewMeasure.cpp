@@ -4,6 +4,7 @@
 // nearest stored point.
 #include "dialogs/Dialogs.h"
 #include "measure/Measurement.h"
+#include "protocol/Protocol.h"
 #include "view/widget/CMarlowView.h"
 #include "view/widget/MessageEvent.h"
 
@@ -13,8 +14,6 @@
 namespace marlow {
 
 namespace {
-
-constexpr std::uint8_t StartScanCode = 7;
 
 constexpr const char* NoSiteText = "Open a site file first: the survey points belong to a site.";
 constexpr const char* CoverageWarningText = "No Access Points Detected!";
@@ -41,7 +40,7 @@ void CMarlowView::takePoint(std::int32_t x, std::int32_t y) {
     if (m_pointListener)
         m_pointListener(x, y);
     if (m_link)
-        m_link->link().sendCommand(StartScanCode);
+        m_link->link().sendCommand(msg::StartScan);
     screenMode = ScreenMode::SurveyScreen;
 }
 

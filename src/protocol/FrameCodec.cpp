@@ -1,5 +1,5 @@
 // Frame encoding; see FrameCodec.h.
-#include "FrameCodec.h"
+#include "protocol/FrameCodec.h"
 
 namespace marlow {
 
@@ -9,7 +9,7 @@ namespace {
 // returns false.
 template <typename Put>
 bool forEachFrameByte(std::uint8_t type, std::span<const std::uint8_t> payload, Put&& put) {
-    // A body byte: 0x11 is the only byte that needs the escape after it.
+    // A body byte: Lead is the only byte that needs the escape after it.
     auto putBody = [&](std::uint8_t byte) {
         return put(byte) && (byte != frame::Lead || put(frame::Escaped));
     };

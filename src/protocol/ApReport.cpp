@@ -1,5 +1,5 @@
-// Report decoding and scan-list update; see ApReport.h.
-#include "ApReport.h"
+// Report decoding; see ApReport.h.
+#include "protocol/ApReport.h"
 
 #include <algorithm>
 
@@ -11,10 +11,10 @@ namespace {
 // rates, FH and CF parameter sets, TIM, IBSS parameter set, and id 16.
 bool isSkippedElement(std::uint8_t id) {
     switch (id) {
-    case 1:
+    case report::RatesElement:
     case 2:
     case 4:
-    case 5:
+    case report::TimElement:
     case 6:
     case 16:
         return true;
@@ -66,34 +66,9 @@ std::optional<ApReport> decodeApReport(std::span<const std::uint8_t> payload) {
     ApReport out;
     out.rssi = static_cast<std::int8_t>(payload[report::RssiOffset]);
     std::copy_n(capture.begin() + report::TransmitterOffset, 6, out.macAddr);
-    formatMacText(out.macText, out.macAddr);
     const auto elements = capture.subspan(report::FixedPart);
     walkElements(elements.first(std::min(elements.size(), report::MaxElementArea)), out);
     return out;
-}
-
-ReportResult applyReport(RecordList& list, const ApReport& decoded, std::uint8_t channel) {
-    RecordNode* node = nullptr;
-    if (list.findByMac(decoded.macText, node) == RecordList::Ok) {
-        // A later sighting adds its sample and its SSID (even an empty one);
-        // the record keeps its channel and its place in the list.
-        SurveyRecord& record = node->record;
-        record.sampleCount += 1;
-        record.rssi += decoded.rssi;
-        setText(record.ssid, decoded.ssidText());
-        return ReportResult::Updated;
-    }
-    if (list.newNode(node) != RecordList::Ok)
-        return ReportResult::Dropped;
-    SurveyRecord& record = node->record;
-    setText(record.macText, textOf(decoded.macText));
-    std::copy_n(decoded.macAddr, 6, record.macAddr);
-    record.rssi = decoded.rssi;
-    record.channel = channel;
-    record.sampleCount = 1;
-    setText(record.ssid, decoded.ssidText());
-    list.insertOrdered(node);
-    return ReportResult::Added;
 }
 
 } // namespace marlow
