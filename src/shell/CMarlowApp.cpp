@@ -35,12 +35,13 @@ bool CMarlowApp::initInstance(const StartOptions& options, const QElapsedTimer& 
     std::string site = options.sitePath;
     KeepPointsQuestion question = KeepPointsQuestion::Always;
     if (options.demo) {
-        DemoBoard board = startDemoBoard();
-        if (!board.simulator) {
-            std::fprintf(stderr, "marlow: the demo board did not start: %s\n", board.error.c_str());
+        Result<std::unique_ptr<board::BoardServer>> demoBoard = startDemoBoard();
+        if (!demoBoard) {
+            std::fprintf(stderr, "marlow: the demo board did not start: %s\n",
+                         demoBoard.error().message.c_str());
             return false;
         }
-        m_demoBoard = std::move(board.simulator);
+        m_demoBoard = std::move(demoBoard).value();
         link.device = m_demoBoard->devicePath();
         if (site.empty())
             site = DemoSitePath;

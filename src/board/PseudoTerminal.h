@@ -5,19 +5,16 @@
 // line whatever it sets itself.
 #pragma once
 
+#include "base/Result.h"
+
 #include <memory>
 #include <string>
 
-namespace marlow::sim {
+namespace marlow::board {
 
 class PseudoTerminal {
 public:
-    struct Opened {
-        std::unique_ptr<PseudoTerminal> terminal;
-        std::string error; // empty when opened
-    };
-
-    static Opened open();
+    static Result<std::unique_ptr<PseudoTerminal>> open();
     ~PseudoTerminal();
     PseudoTerminal(const PseudoTerminal&) = delete;
     PseudoTerminal& operator=(const PseudoTerminal&) = delete;
@@ -35,4 +32,4 @@ private:
     std::string m_slavePath;
 };
 
-} // namespace marlow::sim
+} // namespace marlow::board

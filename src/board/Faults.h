@@ -1,11 +1,11 @@
-// Faults the board can inject into a scan to prove that the handheld
-// survives a misbehaving board. Every enabled fault is sent once per scan,
-// right after the ScanChannel message for channel 1 and before that
-// channel's reports, in the order below. Faults that carry a report use a
-// phantom access point 02:FA:17:00:00:0k (k = 1 + the fault's place in the
-// list), SSID "fault-<name>", channel 1, -50 dBm. Each fault leaves the
-// handheld's parser hunting for the next frame, so the rest of the scan
-// arrives intact:
+// Faults the board's line can carry to prove that the handheld survives a
+// misbehaving board. Every enabled fault is sent once per sweep, right after
+// the ScanChannel message for channel 1 and before that channel's reports,
+// in the order below. Faults that carry a report use a phantom access point
+// 02:FA:17:00:00:0k (k = 1 + the fault's place in the list), SSID
+// "fault-<name>", channel 1, -50 dBm. Each fault leaves the handheld's
+// parser hunting for the next frame, so the rest of the sweep arrives
+// intact:
 //
 //   garbage        bytes between frames: 00 00 FF 12 13 14 11 00 "noise" 0D 0A
 //                  (no frame opens; the lone 11 is followed by 00)
@@ -30,15 +30,15 @@
 // drop the report, but must not read outside what arrived.
 #pragma once
 
-#include "boardsim/Transmission.h"
+#include "base/Result.h"
+#include "board/BoardLine.h"
 
 #include <array>
 #include <chrono>
 #include <set>
-#include <string>
 #include <string_view>
 
-namespace marlow::sim {
+namespace marlow::board {
 
 enum class Fault {
     Garbage,
@@ -61,15 +61,25 @@ constexpr std::chrono::milliseconds StallLength{400};
 
 std::string_view faultName(Fault fault);
 
-struct FaultListResult {
-    FaultSet faults;
-    std::string error; // empty when every name is known
+// A comma-separated list of the names above, or "all".
+Result<FaultSet> parseFaultList(std::string_view list);
+
+// Sends the bytes (and for the stall, the pause) that inject the fault.
+void sendFault(Fault fault, BoardLine& line);
+
+// The board's line with faults: passes everything on to the line it wraps
+// and, right after each ScanChannel frame for channel 1, sends the faults.
+class FaultInjector final : public BoardLine {
+public:
+    FaultInjector(BoardLine& inner, FaultSet faults);
+
+    void frame(std::uint8_t type, std::span<const std::uint8_t> payload) override;
+    void raw(std::span<const std::uint8_t> bytes) override;
+    void pause(std::chrono::milliseconds length) override;
+
+private:
+    BoardLine& m_inner;
+    const FaultSet m_faults;
 };
 
-// A comma-separated list of the names above, or "all".
-FaultListResult parseFaultList(std::string_view list);
-
-// The bytes (and for the stall, the pause) that inject the fault.
-Transmission faultTransmission(Fault fault);
-
-} // namespace marlow::sim
+} // namespace marlow::board

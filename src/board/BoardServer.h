@@ -1,13 +1,17 @@
-// Runs a Board on a serial line: a pseudo-terminal that it opens itself, or
-// a pair of file descriptors handed to it (a socket pair or two pipes in
+// Serves a board on a serial line: a pseudo-terminal that it opens itself,
+// or a pair of file descriptors handed to it (a socket pair or two pipes in
 // tests and in-process demos). A thread of its own reads what the handheld
 // sends and writes the board's answers, paced to the line rate when asked
-// (a pseudo-terminal does not pace). stop() wakes the thread wherever it
-// waits, joins it and closes the pseudo-terminal.
+// (a pseudo-terminal does not pace) and with the configured faults. stop()
+// wakes the thread wherever it waits, joins it and closes the
+// pseudo-terminal.
 #pragma once
 
-#include "boardsim/Board.h"
-#include "boardsim/PseudoTerminal.h"
+#include "base/Result.h"
+#include "board/Board.h"
+#include "board/Faults.h"
+#include "board/PseudoTerminal.h"
+#include "board/Transmission.h"
 
 #include <chrono>
 #include <cstdint>
@@ -17,42 +21,43 @@
 #include <string>
 #include <thread>
 
-namespace marlow::sim {
+namespace marlow::board {
 
 // 38400 bit/s with a start and a stop bit per byte.
 constexpr double LineBytesPerSecond = 3840.0;
 
-struct SimulatorConfig {
-    BoardConfig board;
+struct ServerConfig {
     bool pacing = true;
     double bytesPerSecond = LineBytesPerSecond;
+    // Sent once per sweep; see FaultInjector.
+    FaultSet faults;
     // A line monitor: sees each run of bytes the board reads, on the serving
     // thread, before the board answers it.
     std::function<void(std::span<const std::uint8_t>)> onReceived;
 };
 
-class Simulator {
+class BoardServer {
 public:
-    explicit Simulator(SimulatorConfig config);
-    ~Simulator();
-    Simulator(const Simulator&) = delete;
-    Simulator& operator=(const Simulator&) = delete;
+    BoardServer(BoardConfig board, std::unique_ptr<RadioSource> radio, ServerConfig config);
+    ~BoardServer();
+    BoardServer(const BoardServer&) = delete;
+    BoardServer& operator=(const BoardServer&) = delete;
 
-    // Each returns an empty text when serving has started, else the reason.
-    [[nodiscard]] std::string startOnPseudoTerminal();
+    Result<void> startOnPseudoTerminal();
     // The descriptors stay the caller's and are made non-blocking. Serving
     // ends when the read side reaches end of file.
-    [[nodiscard]] std::string startOnDescriptors(int readFd, int writeFd);
+    Result<void> startOnDescriptors(int readFd, int writeFd);
     void stop();
 
     // The slave device of the pseudo-terminal, for the handheld to open.
     const std::string& devicePath() const;
-    void setSurveyPosition(Point position) { m_board.setSurveyPosition(position); }
+    // Tells the radio; may be called from any thread.
+    void setSurveyPosition(SurveyPosition position) { m_radio->setSurveyPosition(position); }
 
 private:
     using Clock = std::chrono::steady_clock;
 
-    std::string start(int readFd, int writeFd);
+    Result<void> start(int readFd, int writeFd);
     void run();
     bool transmit(const Transmission& transmission);
     bool writeAll(const std::uint8_t* bytes, std::size_t length);
@@ -61,7 +66,13 @@ private:
     bool waitFor(int fd, short events, int timeoutMs);
     bool sleepUntil(Clock::time_point when);
 
+    std::unique_ptr<RadioSource> m_radio;
     Board m_board;
+    // What the board writes goes into m_pending, through m_faulty when there
+    // are faults to inject.
+    Transmission m_pending;
+    FaultInjector m_faulty;
+    BoardLine& m_line;
     bool m_pacing;
     double m_bytesPerSecond;
     std::function<void(std::span<const std::uint8_t>)> m_onReceived;
@@ -75,4 +86,4 @@ private:
     Clock::time_point m_lineFree;
 };
 
-} // namespace marlow::sim
+} // namespace marlow::board

@@ -1,17 +1,16 @@
-// The simulator's serving thread: read, answer, write with pacing.
-#include "boardsim/Simulator.h"
+// The serving thread: read, answer, write with pacing.
+#include "board/BoardServer.h"
 
 #include <algorithm>
 #include <array>
 #include <cerrno>
 #include <csignal>
-#include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <pthread.h>
 #include <unistd.h>
 
-namespace marlow::sim {
+namespace marlow::board {
 namespace {
 
 // With pacing, bytes go out in pieces this big (8 ms of line time), well
@@ -19,58 +18,57 @@ namespace {
 constexpr std::size_t PacedChunk = 32;
 constexpr std::size_t ReadBufferSize = 512;
 
-std::string failure(const char* step) {
-    return std::string(step) + ": " + std::strerror(errno);
-}
-
 } // namespace
 
-Simulator::Simulator(SimulatorConfig config)
-    : m_board(std::move(config.board)), m_pacing(config.pacing),
-      m_bytesPerSecond(config.bytesPerSecond), m_onReceived(std::move(config.onReceived)) {}
+BoardServer::BoardServer(BoardConfig board, std::unique_ptr<RadioSource> radio, ServerConfig config)
+    : m_radio(std::move(radio)), m_board(std::move(board), *m_radio),
+      m_faulty(m_pending, config.faults),
+      m_line(config.faults.empty() ? static_cast<BoardLine&>(m_pending) : m_faulty),
+      m_pacing(config.pacing), m_bytesPerSecond(config.bytesPerSecond),
+      m_onReceived(std::move(config.onReceived)) {}
 
-Simulator::~Simulator() {
+BoardServer::~BoardServer() {
     stop();
 }
 
-std::string Simulator::startOnPseudoTerminal() {
+Result<void> BoardServer::startOnPseudoTerminal() {
     if (m_thread.joinable())
-        return "the simulator is already serving";
-    PseudoTerminal::Opened opened = PseudoTerminal::open();
-    if (!opened.terminal)
-        return opened.error;
-    m_terminal = std::move(opened.terminal);
-    std::string error = start(m_terminal->master(), m_terminal->master());
-    if (!error.empty())
+        return fail(Error{"the board is already serving"});
+    Result<std::unique_ptr<PseudoTerminal>> opened = PseudoTerminal::open();
+    if (!opened)
+        return fail(opened.error());
+    m_terminal = std::move(opened).value();
+    Result<void> started = start(m_terminal->master(), m_terminal->master());
+    if (!started)
         m_terminal.reset();
-    return error;
+    return started;
 }
 
-std::string Simulator::startOnDescriptors(int readFd, int writeFd) {
+Result<void> BoardServer::startOnDescriptors(int readFd, int writeFd) {
     if (m_thread.joinable())
-        return "the simulator is already serving";
+        return fail(Error{"the board is already serving"});
     for (int fd : {readFd, writeFd}) {
         const int flags = ::fcntl(fd, F_GETFL);
         if (flags < 0 || ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) != 0)
-            return failure("fcntl");
+            return fail(Error::fromErrno("fcntl"));
     }
     return start(readFd, writeFd);
 }
 
-std::string Simulator::start(int readFd, int writeFd) {
+Result<void> BoardServer::start(int readFd, int writeFd) {
     std::array<int, 2> wake{};
     if (::pipe2(wake.data(), O_CLOEXEC | O_NONBLOCK) != 0)
-        return failure("pipe");
+        return fail(Error::fromErrno("pipe"));
     m_wakeRead = wake[0];
     m_wakeWrite = wake[1];
     m_readFd = readFd;
     m_writeFd = writeFd;
     m_lineFree = Clock::now();
-    m_thread = std::thread(&Simulator::run, this);
+    m_thread = std::thread(&BoardServer::run, this);
     return {};
 }
 
-void Simulator::stop() {
+void BoardServer::stop() {
     if (m_thread.joinable()) {
         // The pipe stays readable, so every later wait ends at once.
         const std::uint8_t wake = 1;
@@ -86,12 +84,12 @@ void Simulator::stop() {
     m_terminal.reset();
 }
 
-const std::string& Simulator::devicePath() const {
+const std::string& BoardServer::devicePath() const {
     static const std::string none;
     return m_terminal ? m_terminal->slavePath() : none;
 }
 
-void Simulator::run() {
+void BoardServer::run() {
     // A handheld that goes away must end serving, not the process.
     sigset_t pipeSignal;
     sigemptyset(&pipeSignal);
@@ -108,12 +106,14 @@ void Simulator::run() {
         const auto received = std::span(buffer).first(static_cast<std::size_t>(count));
         if (m_onReceived)
             m_onReceived(received);
-        if (!transmit(m_board.receive(received)))
+        m_pending.clear();
+        m_board.receive(received, m_line);
+        if (!transmit(m_pending))
             return;
     }
 }
 
-bool Simulator::transmit(const Transmission& transmission) {
+bool BoardServer::transmit(const Transmission& transmission) {
     for (const Segment& segment : transmission.segments()) {
         const std::size_t size = segment.bytes.size();
         const std::size_t piece = m_pacing ? PacedChunk : std::max<std::size_t>(size, 1);
@@ -135,7 +135,7 @@ bool Simulator::transmit(const Transmission& transmission) {
     return true;
 }
 
-bool Simulator::writeAll(const std::uint8_t* bytes, std::size_t length) {
+bool BoardServer::writeAll(const std::uint8_t* bytes, std::size_t length) {
     while (length > 0) {
         const ssize_t written = ::write(m_writeFd, bytes, length);
         if (written > 0) {
@@ -151,7 +151,7 @@ bool Simulator::writeAll(const std::uint8_t* bytes, std::size_t length) {
     return true;
 }
 
-bool Simulator::waitFor(int fd, short events, int timeoutMs) {
+bool BoardServer::waitFor(int fd, short events, int timeoutMs) {
     std::array<pollfd, 2> fds{{{m_wakeRead, POLLIN, 0}, {fd, events, 0}}};
     const nfds_t count = fd >= 0 ? 2 : 1;
     if (::poll(fds.data(), count, timeoutMs) < 0 && errno != EINTR)
@@ -159,7 +159,7 @@ bool Simulator::waitFor(int fd, short events, int timeoutMs) {
     return fds[0].revents == 0 && (fds[1].revents & POLLNVAL) == 0;
 }
 
-bool Simulator::sleepUntil(Clock::time_point when) {
+bool BoardServer::sleepUntil(Clock::time_point when) {
     for (Clock::time_point now = Clock::now(); now < when; now = Clock::now()) {
         const auto wait = std::chrono::ceil<std::chrono::milliseconds>(when - now);
         if (!waitFor(-1, 0, static_cast<int>(wait.count())))
@@ -168,4 +168,4 @@ bool Simulator::sleepUntil(Clock::time_point when) {
     return true;
 }
 
-} // namespace marlow::sim
+} // namespace marlow::board
