@@ -84,6 +84,8 @@ std::vector<board::Bytes> reportFrames() {
     const EncodedFrame request = encodeFrame(msg::Command, startScan);
     board::Transmission scan;
     simulated.receive(request.view(), scan);
+    while (simulated.sweeping())
+        simulated.step(scan);
     std::vector<board::Bytes> reports;
     FrameParser parser;
     parser.feed(scan.bytes(), [&](std::uint8_t type, std::span<const std::uint8_t> payload) {

@@ -36,11 +36,8 @@ void Board::answer(std::uint8_t type, std::span<const std::uint8_t> payload, Boa
         line.frame(msg::SerialText, zeroTerminated(m_config.serial));
         break;
     case msg::Command:
-        if (!payload.empty() && payload[0] == msg::StartScan) {
+        if (!payload.empty() && payload[0] == msg::StartScan)
             startSweep();
-            while (m_sweeping)
-                step(line);
-        }
         break;
     default:
         // Mode settings (type 8) change nothing here; neither they nor
@@ -57,6 +54,8 @@ void Board::startSweep() {
 }
 
 void Board::step(BoardLine& line) {
+    if (!m_sweeping)
+        return;
     if (m_nextChannel == m_channels.size()) {
         line.frame(msg::ScanComplete, {});
         m_sweeping = false;

@@ -6,6 +6,11 @@
 // then one ApReport (15) per sample of each transmitter heard there; then
 // ScanComplete (17).
 //
+// A sweep goes out step by step, one channel at a time, so that whoever
+// drives the board can look for the handheld's bytes between the steps: a
+// start-scan command that arrives while a sweep runs abandons it and starts
+// a new one from the first channel, as when the surveyor taps again.
+//
 // The 802.11 sequence number of each transmitter, the count of captures and
 // the beacons' timestamps are the board's, kept across sweeps.
 #pragma once
@@ -35,14 +40,18 @@ public:
     Board(BoardConfig config, RadioSource& radio);
 
     // Takes any number of bytes, in pieces of any size, and answers every
-    // complete request among them on the line.
+    // complete request among them on the line; a start-scan command starts a
+    // sweep (over) and leaves its steps to step().
     void receive(std::span<const std::uint8_t> bytes, BoardLine& line);
+
+    bool sweeping() const { return m_sweeping; }
+    // The next step of the sweep: the next channel's ScanChannel and
+    // reports, or after the last channel the closing ScanComplete.
+    void step(BoardLine& line);
 
 private:
     void answer(std::uint8_t type, std::span<const std::uint8_t> payload, BoardLine& line);
     void startSweep();
-    // The next channel's ScanChannel and reports, or the closing ScanComplete.
-    void step(BoardLine& line);
     void report(const HeardBeacon& heard, std::uint8_t channel,
                 std::span<const std::uint8_t> elements, std::int8_t rssi, BoardLine& line);
 

@@ -1,4 +1,4 @@
-// The serving thread: read, answer, write with pacing.
+// The serving thread: read, answer, step through sweeps, write with pacing.
 #include "board/BoardServer.h"
 
 #include <algorithm>
@@ -97,17 +97,25 @@ void BoardServer::run() {
     pthread_sigmask(SIG_BLOCK, &pipeSignal, nullptr);
 
     std::array<std::uint8_t, ReadBufferSize> buffer{};
-    while (waitFor(m_readFd, POLLIN, -1)) {
-        const ssize_t count = ::read(m_readFd, buffer.data(), buffer.size());
-        if (count < 0 && (errno == EAGAIN || errno == EINTR))
-            continue;
-        if (count <= 0)
+    for (;;) {
+        // During a sweep only a look between its steps; otherwise a wait.
+        const Wait input = waitFor(m_readFd, POLLIN, m_board.sweeping() ? 0 : -1);
+        if (input == Wait::Stopped)
             return;
-        const auto received = std::span(buffer).first(static_cast<std::size_t>(count));
-        if (m_onReceived)
-            m_onReceived(received);
         m_pending.clear();
-        m_board.receive(received, m_line);
+        if (input == Wait::Ready) {
+            const ssize_t count = ::read(m_readFd, buffer.data(), buffer.size());
+            if (count < 0 && (errno == EAGAIN || errno == EINTR))
+                continue;
+            if (count <= 0)
+                return;
+            const auto received = std::span(buffer).first(static_cast<std::size_t>(count));
+            if (m_onReceived)
+                m_onReceived(received);
+            m_board.receive(received, m_line);
+        } else {
+            m_board.step(m_line);
+        }
         if (!transmit(m_pending))
             return;
     }
@@ -142,7 +150,7 @@ bool BoardServer::writeAll(const std::uint8_t* bytes, std::size_t length) {
             bytes += written;
             length -= static_cast<std::size_t>(written);
         } else if (written < 0 && errno == EAGAIN) {
-            if (!waitFor(m_writeFd, POLLOUT, -1))
+            if (waitFor(m_writeFd, POLLOUT, -1) == Wait::Stopped)
                 return false;
         } else if (!(written < 0 && errno == EINTR)) {
             return false;
@@ -151,18 +159,22 @@ bool BoardServer::writeAll(const std::uint8_t* bytes, std::size_t length) {
     return true;
 }
 
-bool BoardServer::waitFor(int fd, short events, int timeoutMs) {
+BoardServer::Wait BoardServer::waitFor(int fd, short events, int timeoutMs) {
     std::array<pollfd, 2> fds{{{m_wakeRead, POLLIN, 0}, {fd, events, 0}}};
     const nfds_t count = fd >= 0 ? 2 : 1;
-    if (::poll(fds.data(), count, timeoutMs) < 0 && errno != EINTR)
-        return false;
-    return fds[0].revents == 0 && (fds[1].revents & POLLNVAL) == 0;
+    const int ready = ::poll(fds.data(), count, timeoutMs);
+    if (ready < 0 && errno != EINTR)
+        return Wait::Stopped;
+    if (fds[0].revents != 0 || (fds[1].revents & POLLNVAL) != 0)
+        return Wait::Stopped;
+    // A hang-up or an error counts as ready: the read or write then fails.
+    return ready > 0 && fd >= 0 && fds[1].revents != 0 ? Wait::Ready : Wait::TimedOut;
 }
 
 bool BoardServer::sleepUntil(Clock::time_point when) {
     for (Clock::time_point now = Clock::now(); now < when; now = Clock::now()) {
         const auto wait = std::chrono::ceil<std::chrono::milliseconds>(when - now);
-        if (!waitFor(-1, 0, static_cast<int>(wait.count())))
+        if (waitFor(-1, 0, static_cast<int>(wait.count())) == Wait::Stopped)
             return false;
     }
     return true;

@@ -2,9 +2,10 @@
 // or a pair of file descriptors handed to it (a socket pair or two pipes in
 // tests and in-process demos). A thread of its own reads what the handheld
 // sends and writes the board's answers, paced to the line rate when asked
-// (a pseudo-terminal does not pace) and with the configured faults. stop()
-// wakes the thread wherever it waits, joins it and closes the
-// pseudo-terminal.
+// (a pseudo-terminal does not pace) and with the configured faults. While a
+// sweep runs it looks for the handheld's bytes between the sweep's steps,
+// so that a second start-scan command starts the sweep over. stop() wakes
+// the thread wherever it waits, joins it and closes the pseudo-terminal.
 #pragma once
 
 #include "base/Result.h"
@@ -56,14 +57,16 @@ public:
 
 private:
     using Clock = std::chrono::steady_clock;
+    // How a wait ended: the descriptor is ready, the time is up, or stop()
+    // was called (or the descriptor is unusable).
+    enum class Wait { Ready, TimedOut, Stopped };
 
     Result<void> start(int readFd, int writeFd);
     void run();
     bool transmit(const Transmission& transmission);
     bool writeAll(const std::uint8_t* bytes, std::size_t length);
-    // Waits for the descriptor (or just the time, when fd is -1); false
-    // when stop() was called.
-    bool waitFor(int fd, short events, int timeoutMs);
+    // Waits for the descriptor, or just the time when fd is -1.
+    Wait waitFor(int fd, short events, int timeoutMs);
     bool sleepUntil(Clock::time_point when);
 
     std::unique_ptr<RadioSource> m_radio;

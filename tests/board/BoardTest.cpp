@@ -1,5 +1,6 @@
 // The board in memory: its framing and answers, its sweeps over a radio
-// source and the captures they carry, and the options that change a sweep.
+// source step by step and the captures they carry, a sweep started over,
+// and the options that change a sweep.
 #include "board/Board.h"
 
 #include "Frames.h"
@@ -26,6 +27,15 @@ const MacAddress Guest = {0x00, 0x11, 0x22, 0x33, 0x44, 0xAA};
 Bytes join(Bytes a, const Bytes& b) {
     a.insert(a.end(), b.begin(), b.end());
     return a;
+}
+
+// What the board sends for these bytes, any sweep they start run to its end.
+Bytes answerAndSweep(Board& board, std::span<const std::uint8_t> bytes) {
+    Transmission out;
+    board.receive(bytes, out);
+    while (board.sweeping())
+        board.step(out);
+    return out.bytes();
 }
 
 // "lab" near the top left on channel 6, "guest" across the plan on channel
@@ -59,11 +69,7 @@ struct SimulatedBoard {
     explicit SimulatedBoard(const Scenario& scenario, bool lowBattery = false)
         : radio(scenario), board({scenario.firmware, scenario.serial, lowBattery}, radio) {}
 
-    Bytes answer(std::span<const std::uint8_t> bytes) {
-        Transmission out;
-        board.receive(bytes, out);
-        return out.bytes();
-    }
+    Bytes answer(std::span<const std::uint8_t> bytes) { return answerAndSweep(board, bytes); }
     std::vector<Frame> scanAt(SurveyPosition at) {
         radio.setSurveyPosition(at);
         return framesIn(answer(Scan));
@@ -182,8 +188,8 @@ TEST(Board, SweepsTheRadiosChannelsAndCapturesWhatItHeard) {
     radio.heard[6] = {{Guest, "ignored", 5, {-70}, received}};
     Board board({}, radio);
 
-    Transmission out;
-    board.receive(join(Scan, Scan), out);
+    const Bytes first = answerAndSweep(board, Scan);
+    const Bytes sent = join(first, answerAndSweep(board, Scan));
     EXPECT_EQ(radio.sweeps, 2);
     EXPECT_EQ(radio.listened, (std::vector<std::uint8_t>{11, 1, 6, 11, 1, 6}));
 
@@ -210,7 +216,56 @@ TEST(Board, SweepsTheRadiosChannelsAndCapturesWhatItHeard) {
         expected.push_back(reportOf(Guest, 6, -70, received));
         expected.push_back({17, {}});
     }
-    EXPECT_EQ(framesIn(out.bytes()), expected);
+    EXPECT_EQ(framesIn(sent), expected);
+}
+
+// A start-scan command in the middle of a sweep abandons it: the next step
+// is the first channel again and only the new sweep ends with ScanComplete.
+// Other requests are answered at once and leave the sweep where it was.
+TEST(Board, StartScanDuringASweepStartsItOver) {
+    ScriptedRadio radio;
+    radio.channels = {1, 2, 3, 4};
+    radio.heard[2] = {{Lab, "lab", 2, {-40}, std::nullopt}};
+    Board board({}, radio);
+    Transmission out;
+    auto stepFrames = [&] {
+        out.clear();
+        board.step(out);
+        return framesIn(out.bytes());
+    };
+
+    board.receive(Scan, out);
+    EXPECT_TRUE(out.empty()) << "the sweep waits for its steps";
+    ASSERT_TRUE(board.sweeping());
+    EXPECT_EQ(stepFrames(), (std::vector<Frame>{{16, {1}}}));
+    const std::vector<Frame> second = stepFrames();
+    ASSERT_EQ(second.size(), 2u);
+    EXPECT_EQ(second[0], (Frame{16, {2}}));
+    EXPECT_EQ(second[1].type, 15);
+
+    out.clear();
+    board.receive(frameBytes(1), out);
+    EXPECT_EQ(out.bytes(), Firmware);
+    EXPECT_EQ(stepFrames(), (std::vector<Frame>{{16, {3}}}));
+
+    // Again, in two pieces.
+    board.receive(std::span(Scan).first(2), out);
+    board.receive(std::span(Scan).subspan(2), out);
+    EXPECT_EQ(radio.sweeps, 2);
+    std::vector<Frame> rest;
+    while (board.sweeping()) {
+        const std::vector<Frame> step = stepFrames();
+        rest.insert(rest.end(), step.begin(), step.end());
+    }
+    ASSERT_EQ(rest.size(), 6u);
+    EXPECT_EQ(rest[0], (Frame{16, {1}}));
+    EXPECT_EQ(rest[1], (Frame{16, {2}}));
+    EXPECT_EQ(rest[3], (Frame{16, {3}}));
+    EXPECT_EQ(rest[4], (Frame{16, {4}}));
+    EXPECT_EQ(rest[5], (Frame{17, {}}));
+    EXPECT_EQ(radio.listened, (std::vector<std::uint8_t>{1, 2, 3, 1, 2, 3, 4}));
+    // Once it has ended, a step sends nothing.
+    EXPECT_TRUE(stepFrames().empty());
 }
 
 } // namespace

@@ -76,8 +76,11 @@ TEST(Faults, GoInOrderRightAfterChannelOneOfEachSweepAndLeaveTheRestIntact) {
         Board board({}, radio);
         Transmission out;
         FaultInjector line(out, faults);
-        board.receive(frameBytes(3, Bytes{7}), line);
-        board.receive(frameBytes(3, Bytes{7}), line);
+        for (int sweep = 0; sweep < 2; ++sweep) {
+            board.receive(frameBytes(3, Bytes{7}), line);
+            while (board.sweeping())
+                board.step(line);
+        }
         return out.bytes();
     };
     const Bytes clean = sweeps({});

@@ -7,6 +7,7 @@
 #include "protocol/FrameParser.h"
 
 #include <cstdint>
+#include <ostream>
 #include <span>
 #include <vector>
 
@@ -20,6 +21,15 @@ struct Frame {
 
     bool operator==(const Frame&) const = default;
 };
+
+// "16 [01]": the type and the payload in hex, for test failures.
+inline std::ostream& operator<<(std::ostream& out, const Frame& frame) {
+    static constexpr char Digits[] = "0123456789ABCDEF";
+    out << int(frame.type) << " [";
+    for (std::size_t i = 0; i < frame.payload.size(); ++i)
+        out << (i ? " " : "") << Digits[frame.payload[i] >> 4] << Digits[frame.payload[i] & 15];
+    return out << "]";
+}
 
 inline Bytes frameBytes(std::uint8_t type, std::span<const std::uint8_t> payload = {}) {
     Bytes out;
