@@ -4,10 +4,10 @@
 // reader and writer threads with the real link over the in-memory line: the
 // keep-alive clock, stop, the single-slot outbox, a board that goes away,
 // and a line that stalls inside a frame.
+#include "FaultyStream.h"
+#include "MemoryStream.h"
 #include "TempDir.h"
-#include "link/serial/FaultyStream.h"
 #include "link/serial/LinkSession.h"
-#include "link/serial/MemoryStream.h"
 #include "link/serial/PortDiscovery.h"
 #include "link/serial/PosixSerialStream.h"
 #include "link/serial/SysfsRegistry.h"

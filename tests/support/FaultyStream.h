@@ -4,7 +4,7 @@
 // tell a reader that waits from one that spins.
 #pragma once
 
-#include "ByteStream.h"
+#include "link/serial/ByteStream.h"
 
 #include <atomic>
 #include <condition_variable>

@@ -1,9 +1,9 @@
 // Two connected in-memory line ends: what one end writes, the other reads.
-// Stands in for a serial line where there is no device (tests, an in-process
-// board). Each direction queues up to 4096 bytes, like the port's input queue.
+// Stands in for a serial line in tests, where there is no device. Each
+// direction queues up to 4096 bytes, like the port's input queue.
 #pragma once
 
-#include "ByteStream.h"
+#include "link/serial/ByteStream.h"
 
 #include <memory>
 
