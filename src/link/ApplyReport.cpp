@@ -8,6 +8,7 @@ namespace marlow {
 ReportResult applyReport(RecordList& list, const ApReport& decoded, std::uint8_t channel) {
     char macText[16] = {};
     formatMacText(macText, decoded.macAddr);
+    const std::string_view ssid = decoded.ssidText();
     RecordNode* node = nullptr;
     if (list.findByMac(macText, node) == RecordList::Ok) {
         // A later sighting adds its sample and its SSID (even an empty one);
@@ -15,7 +16,7 @@ ReportResult applyReport(RecordList& list, const ApReport& decoded, std::uint8_t
         SurveyRecord& record = node->record;
         record.sampleCount += 1;
         record.rssi += decoded.rssi;
-        setText(record.ssid, decoded.ssidText());
+        setText(record.ssid, ssid);
         return ReportResult::Updated;
     }
     if (list.newNode(node) != RecordList::Ok)
@@ -26,7 +27,7 @@ ReportResult applyReport(RecordList& list, const ApReport& decoded, std::uint8_t
     record.rssi = decoded.rssi;
     record.channel = channel;
     record.sampleCount = 1;
-    setText(record.ssid, decoded.ssidText());
+    setText(record.ssid, ssid);
     list.insertOrdered(node);
     return ReportResult::Added;
 }
