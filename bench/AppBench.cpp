@@ -6,9 +6,14 @@
 // 32,000 stored records (target: under 0.5 ms). And, measured apart, the
 // time from launching the marlow executable to its window being shown, the
 // 1000 ms start-up pause included (target: at most 1.2 s).
-#include "boardsim/Board.h"
-#include "boardsim/Simulator.h"
+#include "board/Board.h"
+#include "board/PathLossRadio.h"
+#include "board/Simulator.h"
+#include "board/Transmission.h"
 #include "measure/Measurement.h"
+#include "protocol/FrameCodec.h"
+#include "protocol/FrameParser.h"
+#include "protocol/Protocol.h"
 #include "shell/CMainFrame.h"
 #include "shell/ProgramStatics.h"
 #include "sitefile/SiteCreator.h"
@@ -61,31 +66,39 @@ public:
 
 // A board that hears 50 access points spread over the channels, and the
 // report frames of one of its scans.
-std::vector<sim::Bytes> reportFrames() {
-    sim::BoardConfig config;
-    config.scenario.pathLoss.noiseDb = 0;
+std::vector<board::Bytes> reportFrames() {
+    board::Scenario scenario;
+    scenario.pathLoss.noiseDb = 0;
     for (int i = 0; i < AccessPointCount; ++i)
-        config.scenario.accessPoints.push_back(
+        scenario.accessPoints.push_back(
             {{0x00, 0x1A, 0x2B, 0x3C, 0x00, static_cast<std::uint8_t>(i)},
              "ap-" + std::to_string(i),
              1 + i % 14,
              10.0 * i,
              5.0 * i,
              0});
-    sim::Board board(std::move(config));
-    const sim::Bytes request = sim::encodeFrame(sim::CommandType, sim::Bytes{sim::StartScanCode});
-    sim::FrameDecoder decoder;
-    std::vector<sim::Bytes> reports;
-    for (const sim::Frame& frame : decoder.feed(board.receive(request).bytes())) {
-        if (frame.type == 15)
-            reports.push_back(sim::encodeFrame(frame.type, frame.payload));
-    }
+    board::PathLossRadio radio(scenario);
+    board::Board simulated({}, radio);
+    const std::uint8_t startScan[] = {msg::StartScan};
+    const EncodedFrame request = encodeFrame(msg::Command, startScan);
+    board::Transmission scan;
+    simulated.receive(request.view(), scan);
+    while (simulated.sweeping())
+        simulated.step(scan);
+    std::vector<board::Bytes> reports;
+    FrameParser parser;
+    parser.feed(scan.bytes(), [&](std::uint8_t type, std::span<const std::uint8_t> payload) {
+        if (type == msg::ApReport) {
+            reports.emplace_back();
+            appendFrame(reports.back(), type, payload);
+        }
+    });
     return reports;
 }
 
 // The reader thread's loop without a port: one byte per read, read only
 // when the parser asks for one.
-void feed(AnalyzerLink& link, const sim::Bytes& bytes) {
+void feed(AnalyzerLink& link, const board::Bytes& bytes) {
     std::uint8_t byte = 0;
     int count = 0;
     std::size_t next = 0;
@@ -123,8 +136,8 @@ void ReportToRepaintedSurveyScreen(benchmark::State& state) {
     view.openSiteFile(site);
     view.takePoint(120, 134);
     AnalyzerLink& link = *view.session().link();
-    const std::vector<sim::Bytes> reports = reportFrames();
-    for (const sim::Bytes& report : reports)
+    const std::vector<board::Bytes> reports = reportFrames();
+    for (const board::Bytes& report : reports)
         feed(link, report);
     QApplication::sendPostedEvents(&view, MarlDraw);
     const std::size_t heard = ScanList.withLock([](const RecordList& list) { return list.size(); });
@@ -231,17 +244,17 @@ Launch launchOnce(const std::string& device) {
 }
 
 void reportLaunchTime() {
-    sim::SimulatorConfig config;
-    config.pacing = false;
-    sim::Simulator board(std::move(config));
-    if (const std::string error = board.startOnPseudoTerminal(); !error.empty()) {
-        std::printf("launch: no board: %s\n", error.c_str());
+    board::SimulatorConfig unpaced;
+    unpaced.line.pacing = false;
+    const std::unique_ptr<board::BoardServer> simulator = board::makeSimulator(std::move(unpaced));
+    if (const Result<void> started = simulator->startOnPseudoTerminal(); !started) {
+        std::printf("launch: no board: %s\n", started.error().message.c_str());
         return;
     }
     std::vector<double> wall;
     std::vector<long long> reported;
     for (int run = 0; run < LaunchRuns; ++run) {
-        const Launch launch = launchOnce(board.devicePath());
+        const Launch launch = launchOnce(simulator->devicePath());
         if (launch.wallMs < 0) {
             std::printf("launch: the window was not reported shown\n");
             return;

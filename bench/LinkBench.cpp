@@ -4,9 +4,9 @@
 // processing one report into a scan list of 100 access points (target
 // under 20 microseconds).
 #include "link/AnalyzerLink.h"
-#include "link/ApReportBuilder.h"
-#include "link/FrameCodec.h"
-#include "link/Messages.h"
+#include "protocol/BeaconBuilder.h"
+#include "protocol/FrameCodec.h"
+#include "protocol/Protocol.h"
 #include "store/SharedRecordList.h"
 
 #include <benchmark/benchmark.h>
@@ -32,13 +32,12 @@ public:
 };
 
 std::vector<std::uint8_t> reportFor(int ap, std::int8_t rssi) {
-    BeaconCapture beacon;
-    beacon.rssi = rssi;
+    BeaconFields beacon;
     beacon.transmitter = {
         0x00, 0x1A, 0x2B, 0x11, static_cast<std::uint8_t>(ap >> 8), static_cast<std::uint8_t>(ap)};
-    beacon.elements = typicalBeaconElements("office-" + std::to_string(ap),
-                                            static_cast<std::uint8_t>(1 + ap % 13));
-    return buildApReport(beacon);
+    const auto elements = encodeElements(typicalBeaconElements(
+        "office-" + std::to_string(ap), static_cast<std::uint8_t>(1 + ap % 13)));
+    return reportPayload(rssi, beaconCapture(beacon, elements));
 }
 
 // One scan as the board sends it: for each of 13 channels a ScanChannel

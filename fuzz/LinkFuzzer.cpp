@@ -8,7 +8,8 @@
 // message handler in a heap copy of its exact size, so that the address
 // sanitizer sees any read beyond the bytes given.
 #include "link/AnalyzerLink.h"
-#include "link/ApReport.h"
+#include "protocol/ApReport.h"
+#include "protocol/Protocol.h"
 #include "store/SharedRecordList.h"
 
 #include <algorithm>
@@ -29,9 +30,9 @@ public:
     int send(const std::uint8_t* bytes, std::size_t length) override {
         // Everything the link sends is a keep-alive or a whole frame that fits.
         const bool keepAlive = length == 2 && bytes[0] == 0x00 && bytes[1] == 0x00;
-        const bool framed = length >= 5 && length <= FramedLink::MaxFrame && bytes[0] == 0x11 &&
-                            bytes[1] == 0x12 && bytes[length - 2] == 0x11 &&
-                            bytes[length - 1] == 0x13;
+        const bool framed = length >= 5 && length <= frame::MaxFrame && bytes[0] == frame::Lead &&
+                            bytes[1] == frame::Start && bytes[length - 2] == frame::Lead &&
+                            bytes[length - 1] == frame::End;
         if (!keepAlive && !framed)
             __builtin_trap();
         return 1;
@@ -110,7 +111,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     decodeApReport({exact.get(), length});
     if (length >= 1) {
         const auto payloadLength =
-            static_cast<std::uint16_t>(std::min<std::size_t>(length - 1, FramedLink::MaxPayload));
+            static_cast<std::uint16_t>(std::min<std::size_t>(length - 1, frame::MaxPayload));
         link.handleMessage(exact[0], exact.get() + 1, payloadLength);
     }
 

@@ -1,8 +1,8 @@
-// The receive state machine and the message handling of the analyzer link.
+// The receive parser's delivery and the message handling of the analyzer link.
 #include "AnalyzerLink.h"
 
-#include "ApReport.h"
-#include "Messages.h"
+#include "ApplyReport.h"
+#include "protocol/Protocol.h"
 
 #include <algorithm>
 
@@ -20,89 +20,11 @@ std::uint8_t firstByte(std::span<const std::uint8_t> body) {
 
 AnalyzerLink::~AnalyzerLink() = default;
 
-bool AnalyzerLink::append(std::uint8_t byte) {
-    // No board payload comes near the buffer's size. One that would overflow
-    // it is dropped whole: the parser goes back to hunting for a frame start,
-    // and the rest of the oversized frame is skipped like bytes between
-    // frames (its body cannot contain 0x11 0x12, so nothing in it can be
-    // taken for a start).
-    if (rxLength == MaxPayload) {
-        state = ParserState::Reset;
-        return false;
-    }
-    rxPayload[rxLength++] = byte;
-    return true;
-}
-
 int AnalyzerLink::parse(const std::uint8_t* bytes, int count) {
-    // Sync states look at a byte whenever one came; the states inside a frame
-    // need exactly one, and anything else abandons the frame.
-    const bool haveByte = count >= 1;
-    const bool exactlyOne = count == 1;
-    const std::uint8_t byte = haveByte ? bytes[0] : 0;
-
-    switch (state) {
-    case ParserState::Reset:
-        // Only bytes of the previous frame can be non-zero, so clearing them
-        // leaves the whole buffer zero.
-        std::fill_n(rxPayload.begin(), rxLength, std::uint8_t{0});
-        rxLength = 0;
-        state = ParserState::Sync1;
-        return 1;
-    case ParserState::Sync1:
-        state = haveByte && byte == frame::Lead ? ParserState::Sync2 : ParserState::Reset;
-        return state == ParserState::Sync2 ? 1 : 0;
-    case ParserState::Sync2:
-        state = haveByte && byte == frame::Start ? ParserState::Type : ParserState::Reset;
-        return state == ParserState::Type ? 1 : 0;
-    case ParserState::Type:
-        if (!exactlyOne) {
-            state = ParserState::Reset;
-            return 0;
-        }
-        rxType = byte;
-        state = byte == frame::Lead ? ParserState::TypeEscape : ParserState::Payload;
-        return 1;
-    case ParserState::TypeEscape:
-        // The byte after a type of 0x11 is skipped whatever its value.
-        state = exactlyOne ? ParserState::Payload : ParserState::Reset;
-        return exactlyOne ? 1 : 0;
-    case ParserState::Payload:
-        if (!exactlyOne) {
-            state = ParserState::Reset;
-            return 0;
-        }
-        if (byte == frame::Lead) {
-            state = ParserState::Escape;
-            return 1;
-        }
-        return append(byte) ? 1 : 0;
-    case ParserState::Escape:
-        if (!exactlyOne) {
-            // The one reset that still asks for a byte: Reset swallows it.
-            state = ParserState::Reset;
-            return 1;
-        }
-        if (byte == frame::End) {
-            state = ParserState::Delivered;
-            handleMessage(rxType, rxPayload.data(), rxLength);
-            return 0;
-        }
-        if (byte == frame::Escaped) {
-            if (!append(frame::Lead))
-                return 0;
-            state = ParserState::Payload;
-            return 1;
-        }
-        state = ParserState::Reset;
-        return 0;
-    case ParserState::Delivered:
-        state = ParserState::Reset;
-        return 0;
-    }
-    // A state value outside the table: start over.
-    state = ParserState::Reset;
-    return 0;
+    return m_parser.parse(
+        bytes, count, [this](std::uint8_t type, std::span<const std::uint8_t> payload) {
+            handleMessage(type, payload.data(), static_cast<std::uint16_t>(payload.size()));
+        });
 }
 
 int AnalyzerLink::keepAlive() {

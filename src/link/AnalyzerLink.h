@@ -1,5 +1,5 @@
-// AnalyzerLink: the receive parser that turns the byte stream from the board
-// into messages, and the handling of each message: the start-up handshake,
+// AnalyzerLink: runs the receive parser that turns the byte stream from the
+// board into messages, and handles each message: the start-up handshake,
 // the scan state and the building of the scan list from access-point reports.
 #pragma once
 
@@ -35,9 +35,6 @@ public:
     std::uint8_t lastBoardChannel() const { return boardChannel; }
 
 private:
-    // The next byte of the frame body; false when the payload is full and
-    // the frame has been dropped.
-    bool append(std::uint8_t byte);
     void storeText(std::mutex& lock, char (&text)[TextSize], std::span<const std::uint8_t> body);
     void processReport(std::span<const std::uint8_t> body);
 };

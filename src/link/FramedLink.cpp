@@ -1,7 +1,7 @@
 // Outgoing side of the link: framing messages and the two start-up requests.
 #include "FramedLink.h"
 
-#include "Messages.h"
+#include "protocol/FrameCodec.h"
 
 namespace marlow {
 

@@ -1,15 +1,14 @@
 // FramedLink: the protocol object between the serial port's threads and the
 // analyzer messages. It frames outgoing messages and holds the receive
-// parser's state and the scan state; AnalyzerLink supplies the parser and
-// the message handling.
+// parser and the scan state; AnalyzerLink runs the parser and handles the
+// messages.
 #pragma once
 
 #include "ByteSink.h"
-#include "FrameCodec.h"
 #include "LinkEvents.h"
+#include "protocol/FrameParser.h"
 #include "store/SharedRecordList.h"
 
-#include <array>
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -17,21 +16,8 @@
 
 namespace marlow {
 
-enum class ParserState : std::uint16_t {
-    Reset = 0,
-    Sync1 = 1,
-    Sync2 = 2,
-    Type = 3,
-    Payload = 4,
-    Escape = 5,
-    Delivered = 6,
-    TypeEscape = 7,
-};
-
 class FramedLink {
 public:
-    static constexpr std::size_t MaxFrame = frame::MaxFrame;
-    static constexpr std::size_t MaxPayload = 8192;
     static constexpr std::size_t TextSize = 32;
 
     FramedLink(LinkEvents& events, SharedRecordList& scanList);
@@ -48,7 +34,7 @@ public:
     virtual ~FramedLink();
     // Frames the message and hands it to the sink. Returns the sink's result
     // (1), or 0 when nothing was sent: no sink yet, or a frame that would be
-    // longer than MaxFrame.
+    // longer than frame::MaxFrame.
     virtual int sendMessage(std::uint8_t type, const std::uint8_t* payload, unsigned length);
     virtual void handleMessage(std::uint8_t type, const std::uint8_t* payload,
                                std::uint16_t length) = 0;
@@ -57,8 +43,8 @@ public:
     void attachSink(ByteSink* sink);
 
     // The reader thread sets Reset before its first call to parse.
-    void setParserState(ParserState next) { state = next; }
-    ParserState parserState() const { return state; }
+    void setParserState(ParserState next) { m_parser.setState(next); }
+    ParserState parserState() const { return m_parser.state(); }
 
     // Read on the user-interface thread while the reader thread writes them.
     std::atomic<bool> scanRequested{false};
@@ -84,12 +70,7 @@ protected:
     char serialText[TextSize] = {};
     char firmwareText[TextSize] = {};
 
-    // Receive parser.
-    ParserState state = ParserState::Reset;
-    std::uint8_t rxType = 0;
-    std::uint16_t rxLength = 0;
-    // Beyond rxLength the buffer is always zero.
-    std::array<std::uint8_t, MaxPayload> rxPayload{};
+    FrameParser m_parser;
 };
 
 } // namespace marlow

@@ -1,8 +1,8 @@
 // The survey session's operations; see SurveySession.h.
 #include "session/SurveySession.h"
 
-#include "link/Messages.h"
 #include "measure/Measurement.h"
+#include "protocol/Protocol.h"
 #include "sitefile/SiteWriter.h"
 
 #include <filesystem>

@@ -31,9 +31,10 @@ bool CMarlowApp::initInstance(const StartOptions& options, const QElapsedTimer& 
     std::string site = options.sitePath;
     KeepPointsQuestion question = KeepPointsQuestion::Always;
     if (options.demo) {
-        DemoBoard board = startDemoBoard();
-        if (!board.simulator) {
-            std::fprintf(stderr, "marlow: the demo board did not start: %s\n", board.error.c_str());
+        Result<std::unique_ptr<board::BoardServer>> demoBoard = startDemoBoard();
+        if (!demoBoard) {
+            std::fprintf(stderr, "marlow: the demo board did not start: %s\n",
+                         demoBoard.error().message.c_str());
             return false;
         }
         if (site.empty()) {
@@ -45,7 +46,7 @@ bool CMarlowApp::initInstance(const StartOptions& options, const QElapsedTimer& 
             }
             site = *sample;
         }
-        m_demoBoard = std::move(board.simulator);
+        m_demoBoard = std::move(demoBoard).value();
         link.device = m_demoBoard->devicePath();
         question = KeepPointsQuestion::WhenPointsStored;
     }

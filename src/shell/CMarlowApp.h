@@ -4,7 +4,7 @@
 // then runs until the frame closes.
 #pragma once
 
-#include "boardsim/Simulator.h"
+#include "board/BoardServer.h"
 #include "link/serial/SysfsRegistry.h"
 #include "shell/CMainFrame.h"
 #include "shell/CommandLine.h"
@@ -30,7 +30,7 @@ private:
     QtSounds m_sounds;
     SysfsRegistry m_registry;
     // The demo's board outlives the frame, whose link talks to it.
-    std::unique_ptr<sim::Simulator> m_demoBoard;
+    std::unique_ptr<board::BoardServer> m_demoBoard;
     std::unique_ptr<CMainFrame> m_frame;
 };
 

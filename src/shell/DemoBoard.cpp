@@ -1,23 +1,19 @@
 // Starting the demo board on its pseudo-terminal.
 #include "shell/DemoBoard.h"
 
-#include "boardsim/CommandLine.h"
+#include "board/OfficeScenario.h"
+#include "board/Simulator.h"
 
 namespace marlow {
 
-DemoBoard startDemoBoard() {
-    DemoBoard board;
-    // The simulator's defaults: the sample office, paced like the real line.
-    sim::ConfigResult setup = sim::configFor(sim::CommandLine{});
-    if (!setup.error.empty()) {
-        board.error = setup.error;
-        return board;
-    }
-    auto simulator = std::make_unique<sim::Simulator>(std::move(setup.config));
-    board.error = simulator->startOnPseudoTerminal();
-    if (board.error.empty())
-        board.simulator = std::move(simulator);
-    return board;
+Result<std::unique_ptr<board::BoardServer>> startDemoBoard() {
+    // The sample office, paced like the real line.
+    board::SimulatorConfig office;
+    office.scenario = board::officeScenario();
+    std::unique_ptr<board::BoardServer> server = board::makeSimulator(std::move(office));
+    if (Result<void> started = server->startOnPseudoTerminal(); !started)
+        return fail(started.error());
+    return server;
 }
 
 } // namespace marlow

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "SiteFixtures.h"
-#include "boardsim/Simulator.h"
+#include "board/Simulator.h"
 #include "link/serial/SysfsRegistry.h"
 #include "shell/CMainFrame.h"
 #include "shell/ProgramStatics.h"
@@ -161,27 +161,27 @@ inline QRgb colorAt(const QImage& image, int x, int y) {
 // The simulated board on a pseudo-terminal, answering at once; it keeps
 // what it received.
 struct SimulatedBoard {
-    explicit SimulatedBoard(sim::BoardConfig config)
-        : simulator({.board = std::move(config),
-                     .pacing = false,
-                     .onReceived = [this](std::span<const std::uint8_t> bytes) {
-                         const std::lock_guard lock(mutex);
-                         received.insert(received.end(), bytes.begin(), bytes.end());
-                     }}) {
-        if (!simulator.startOnPseudoTerminal().empty())
+    explicit SimulatedBoard(board::SimulatorConfig config) {
+        config.line.pacing = false;
+        config.line.onReceived = [this](std::span<const std::uint8_t> bytes) {
+            const std::lock_guard lock(mutex);
+            received.insert(received.end(), bytes.begin(), bytes.end());
+        };
+        simulator = board::makeSimulator(std::move(config));
+        if (!simulator->startOnPseudoTerminal())
             throw std::runtime_error("no pseudo-terminal");
     }
-    bool receivedBytes(const sim::Bytes& bytes) {
+    bool receivedBytes(const std::vector<std::uint8_t>& bytes) {
         const std::lock_guard lock(mutex);
         return std::search(received.begin(), received.end(), bytes.begin(), bytes.end()) !=
                received.end();
     }
     std::mutex mutex;
-    sim::Bytes received;
-    sim::Simulator simulator;
+    std::vector<std::uint8_t> received;
+    std::unique_ptr<board::BoardServer> simulator;
 };
 
 // The start-scan command as it goes on the wire.
-inline const sim::Bytes StartScan = {0x11, 0x12, 0x03, 0x07, 0x11, 0x13};
+inline const std::vector<std::uint8_t> StartScan = {0x11, 0x12, 0x03, 0x07, 0x11, 0x13};
 
 } // namespace marlow::test

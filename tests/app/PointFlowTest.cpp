@@ -19,8 +19,8 @@ struct WithBoard : ::testing::Test {
     CMarlowView& view = program.view;
 
     // The board hears one access point, where it stands, at -55 on channel 6.
-    void startWith(const std::function<void(sim::BoardConfig&)>& adjust = {}) {
-        sim::BoardConfig config;
+    void startWith(const std::function<void(board::SimulatorConfig&)>& adjust = {}) {
+        board::SimulatorConfig config;
         config.scenario.pathLoss.noiseDb = 0;
         config.scenario.pathLoss.referenceDbm = -30; // the loss within a metre
         config.scenario.accessPoints.push_back(
@@ -28,7 +28,7 @@ struct WithBoard : ::testing::Test {
         if (adjust)
             adjust(config);
         board = std::make_unique<SimulatedBoard>(std::move(config));
-        program.start(board->simulator.devicePath());
+        program.start(board->simulator->devicePath());
         program.setClientSize(240, 268);
         ASSERT_TRUE(view.openSiteFile(bandSite(dir, "site.tws", 240, 268)));
         program.boxes.shown.clear();
@@ -89,7 +89,7 @@ TEST_F(WithBoard, TapScanCommitMarkPanesSelectAndDelete) {
 }
 
 TEST_F(WithBoard, NothingHeardStoresAPlaceholderAndWarns) {
-    startWith([](sim::BoardConfig& config) { config.silent = true; });
+    startWith([](board::SimulatorConfig& config) { config.scenario.accessPoints.clear(); });
     // The alarm has sounded and the mark is not yet painted when the box shows.
     program.boxes.onShow = [&](const MessageBoxRequest&) {
         EXPECT_EQ(program.sounds.played, (std::vector<std::string>{"ping", "REDALERT sync"}));
@@ -110,7 +110,7 @@ TEST_F(WithBoard, NothingHeardStoresAPlaceholderAndWarns) {
 // the link stops, releasing the reader, before the window closes and the
 // program ends.
 TEST_F(WithBoard, MinimisingWhileTheLowBatteryBoxIsOpenStopsTheLinkThenEndsTheProgram) {
-    startWith([](sim::BoardConfig& config) { config.lowBattery = true; });
+    startWith([](board::SimulatorConfig& config) { config.lowBattery = true; });
     std::optional<bool> linkRanAtClose;
     QObject::connect(qApp, &QGuiApplication::lastWindowClosed, &view,
                      [&] { linkRanAtClose = view.session().linkRunning(); });

@@ -1,10 +1,17 @@
 // The boardsim tool end to end: it prints its pseudo-terminal, answers there
-// at the line rate, takes positions on stdin and stops on a signal.
+// at the line rate, takes positions on stdin and stops on a signal; and it
+// prints the scenario it would serve.
+#include "CommandLine.h"
+#include "Frames.h"
+#include "ScenarioJson.h"
 #include "TempDir.h"
-#include "boardsim/CommandLine.h"
+#include "board/Board.h"
+#include "board/PathLossRadio.h"
+#include "board/Transmission.h"
 
 #include <csignal>
 #include <fcntl.h>
+#include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -16,6 +23,8 @@ extern char** environ;
 
 namespace marlow::sim {
 namespace {
+
+using test::Bytes;
 
 Bytes text(std::string_view s) {
     return {s.begin(), s.end()};
@@ -77,18 +86,30 @@ TEST(BoardsimTool, ServesItsTerminalAtTheLineRateWhereStdinSaysTheSurveyorStands
     // Standing under the office's channel-1 access point at (110, 70).
     sendAll(in[1], text("nonsense\n\n  at 110 70\n"));
     EXPECT_EQ(readUntil(out[0], endsLine), text("position 110 70\n"));
-    Board reference(configFor(parseCommandLine({"--seed", "3"})).config.board);
-    reference.setSurveyPosition({110, 70});
-    const Bytes scan = encodeFrame(3, Bytes{7});
-    Bytes scans;
-    for (int i = 0; i < 4; ++i)
-        scans.insert(scans.end(), scan.begin(), scan.end());
-    const Bytes expected = reference.receive(scans).bytes();
-    ASSERT_GE(expected.size(), 4000u);
+    board::Scenario office = *scenarioFor(*parseCommandLine({"--seed", "3"}));
+    board::PathLossRadio radio(office);
+    board::Board reference({office.firmware, office.serial, false}, radio);
+    radio.setSurveyPosition({110, 70});
+    // Four scans, each asked for once the one before has ended: the same
+    // bytes as the board in memory sends.
+    const Bytes scan = test::frameBytes(3, Bytes{7});
+    Bytes expected;
+    Bytes got;
     const auto start = std::chrono::steady_clock::now();
-    sendAll(handheld, scans);
-    EXPECT_EQ(readUntil(handheld, [&](const Bytes& b) { return b.size() >= expected.size(); }),
-              expected);
+    for (int i = 0; i < 4; ++i) {
+        board::Transmission answer;
+        reference.receive(scan, answer);
+        while (reference.sweeping())
+            reference.step(answer);
+        const Bytes sweep = answer.bytes();
+        expected.insert(expected.end(), sweep.begin(), sweep.end());
+        sendAll(handheld, scan);
+        const Bytes more = readUntil(
+            handheld, [&](const Bytes& b) { return got.size() + b.size() >= expected.size(); });
+        got.insert(got.end(), more.begin(), more.end());
+    }
+    ASSERT_GE(expected.size(), 4000u);
+    EXPECT_EQ(got, expected);
     // 3840 bytes a second: 4000 bytes take more than a second.
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(800));
 
@@ -103,6 +124,40 @@ TEST(BoardsimTool, ServesItsTerminalAtTheLineRateWhereStdinSaysTheSurveyorStands
               text("boardsim: ignoring \"nonsense\": expected \"at X Y\"\n"));
     for (int fd : {handheld, in[1], out[0]})
         ::close(fd);
+}
+
+TEST(BoardsimTool, PrintsTheScenarioInUseForScenarioToRead) {
+    marlow::test::TempDir dir;
+    const std::string printed = dir.file("printed.json");
+    auto run = [&](std::vector<std::string> args) {
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, printed.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0644);
+        args.insert(args.begin(), BOARDSIM_BINARY);
+        std::vector<char*> argv;
+        for (std::string& arg : args)
+            argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        pid_t pid = -1;
+        int status = -1;
+        if (posix_spawn(&pid, BOARDSIM_BINARY, &actions, nullptr, argv.data(), environ) == 0)
+            ::waitpid(pid, &status, 0);
+        posix_spawn_file_actions_destroy(&actions);
+        return status;
+    };
+    ASSERT_EQ(run({"--seed", "5", "--print-scenario"}), 0);
+    Result<board::Scenario> office = loadScenario(printed);
+    ASSERT_TRUE(office) << office.error().message;
+    board::Scenario expected = *scenarioFor(*parseCommandLine({}));
+    expected.seed = 5;
+    EXPECT_EQ(*office, expected);
+
+    // What it printed is a scenario it reads: printing that gives the same.
+    const std::string first = dir.file("first.json");
+    std::filesystem::rename(printed, first);
+    ASSERT_EQ(run({"--scenario", first, "--print-scenario"}), 0);
+    EXPECT_EQ(marlow::test::readBytes(printed), marlow::test::readBytes(first));
 }
 
 } // namespace

@@ -1,42 +1,27 @@
-// The analyzer link without a port. The receive state machine: the
-// transitions that whole frames do not take, then streams with read
-// time-outs, lost frames, bytes between frames and payloads too large for the
-// buffer. What the link sends: the encoder's examples and limit. How it
-// handles the board's messages: the handshake chain, the texts, the scan
-// state, the low-battery warning. Access-point reports: their decoding (the
-// element walk, the SSID and its limits on malformed reports) and the scan
-// list they build (ordered insertion, sums, SSID and channel rules).
+// The analyzer link without a port. Its receive parser as the reader runs
+// it. What the link sends: requests, commands and the keep-alive, and the
+// frame limit. How it handles the board's messages: the handshake chain, the
+// texts, the scan state, the low-battery warning. The scan list that
+// access-point reports build (ordered insertion, sums, SSID and channel
+// rules).
 #include "link/AnalyzerLink.h"
-#include "link/ApReport.h"
-#include "link/ApReportBuilder.h"
-#include "link/Messages.h"
+#include "protocol/BeaconBuilder.h"
+#include "protocol/FrameCodec.h"
+#include "protocol/Protocol.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
-#include <random>
 #include <string>
-#include <tuple>
 
 namespace marlow {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-using Delivery = std::pair<std::uint8_t, Bytes>;
-using Deliveries = std::vector<Delivery>;
-// What the reader thread reads: bytes, and read time-outs (a count of 0).
-using Reads = std::vector<int>;
-constexpr int TimeOut = -1;
 
 Bytes frameOf(std::uint8_t type, const Bytes& payload) {
     Bytes out;
     appendFrame(out, type, payload);
     return out;
-}
-
-Reads concat(const Bytes& head, const Bytes& tail) {
-    Reads all(head.begin(), head.end());
-    all.insert(all.end(), tail.begin(), tail.end());
-    return all;
 }
 
 Bytes textBytes(std::string_view text) {
@@ -45,43 +30,13 @@ Bytes textBytes(std::string_view text) {
 
 // A report from the transmitter 00 11 22 33 44 <last> with exactly the
 // elements given.
-Bytes reportWith(std::int8_t rssi, std::uint8_t last, std::vector<InfoElement> elements) {
-    return buildApReport({rssi, {0x00, 0x11, 0x22, 0x33, 0x44, last}, std::move(elements)});
+Bytes reportWith(std::int8_t rssi, std::uint8_t last, const std::vector<InfoElement>& elements) {
+    BeaconFields beacon;
+    beacon.transmitter = {0x00, 0x11, 0x22, 0x33, 0x44, last};
+    return reportPayload(rssi, beaconCapture(beacon, encodeElements(elements)));
 }
 
-// Sets N in a report payload without changing what follows it.
-Bytes withDeclaredLength(Bytes payload, std::size_t n) {
-    payload[report::LengthOffset] = static_cast<std::uint8_t>(n & 0xFF);
-    payload[report::LengthOffset + 1] = static_cast<std::uint8_t>(n >> 8);
-    return payload;
-}
-
-// A report whose SSID element "far" starts `offset` (2042 or more) bytes into
-// the element area, after skipped elements that fill the bytes before it.
-Bytes ssidAt(std::size_t offset) {
-    std::vector<InfoElement> elements(8, {1, Bytes(253, 0x82)});
-    elements.push_back({1, Bytes(offset - 8 * 255 - 2, 0x82)});
-    elements.push_back({0, textBytes("far")});
-    return reportWith(-60, 1, elements);
-}
-
-// Keeps what the parser delivers instead of acting on it, and counts the
-// deliveries after which the receive buffer is not zero beyond the payload.
-class RecordingLink : public AnalyzerLink {
-public:
-    using AnalyzerLink::AnalyzerLink;
-    void handleMessage(std::uint8_t type, const std::uint8_t* payload,
-                       std::uint16_t length) override {
-        deliveries.push_back({type, Bytes(payload, payload + length)});
-        dirtyTails += !std::all_of(payload + length, payload + MaxPayload,
-                                   [](std::uint8_t b) { return b == 0; });
-    }
-    Deliveries deliveries;
-    int dirtyTails = 0;
-};
-
-// A link that sends into a buffer and whose events count, and a parser
-// that keeps what it delivers.
+// A link that sends into a buffer and whose events count.
 class LinkTest : public ::testing::Test, public ByteSink, public LinkEvents {
 protected:
     LinkTest() { link.attachSink(this); }
@@ -116,122 +71,31 @@ protected:
         return text;
     }
 
-    // Plays the reader thread: calls parse in a loop and serves each read it
-    // asks for from the stream, in order; the play ends when parse asks for
-    // a read after the last one.
-    Deliveries play(const Reads& stream) {
-        parser.deliveries.clear();
-        parser.setParserState(ParserState::Reset);
-        std::uint8_t byte = 0;
-        int count = 0;
-        for (std::size_t next = 0;;) {
-            // When parse asks for no byte, the same buffer and count go again.
-            if (parser.parse(&byte, count) == 0)
-                continue;
-            if (next == stream.size())
-                return parser.deliveries;
-            count = stream[next] == TimeOut ? 0 : 1;
-            byte = static_cast<std::uint8_t>(stream[next++]);
-        }
-    }
-
     std::vector<Bytes> sends;
     int draws = 0;
     int warnings = 0;
     std::size_t recordsAtWarning = 99;
     SharedRecordList scanList;
     AnalyzerLink link{*this, scanList};
-    RecordingLink parser{*this, scanList};
 };
 
-TEST_F(LinkTest, FollowsTheTransitionTableOffTheWholeFramePath) {
-    using enum ParserState;
-    // From, count, byte, to, return value; nothing is delivered.
-    const std::tuple<ParserState, int, std::uint8_t, ParserState, int> table[] = {
-        {Reset, 1, 0x11, Sync1, 1}, // input ignored
-        {Sync1, 0, 0x11, Reset, 0},        {Sync1, 1, 0x12, Reset, 0},
-        {Sync2, 0, 0x12, Reset, 0},        {Sync2, 1, 0x11, Reset, 0},
-        {Type, 0, 0x05, Reset, 0},         {Type, 2, 0x05, Reset, 0},
-        {Type, 1, 0x11, TypeEscape, 1},    {TypeEscape, 0, 0x14, Reset, 0},
-        {TypeEscape, 1, 0x99, Payload, 1}, {Payload, 0, 0x42, Reset, 0},
-        {Escape, 0, 0x13, Reset, 1}, // the one reset that asks for a byte
-        {Escape, 1, 0x12, Reset, 0},       {Delivered, 1, 0x11, Reset, 0},
-    };
-    for (const auto& [from, count, byte, to, returns] : table) {
-        SCOPED_TRACE(::testing::Message() << "from " << static_cast<int>(from) << " count " << count
-                                          << " byte " << static_cast<int>(byte));
-        parser.setParserState(from);
-        const std::uint8_t bytes[2] = {byte, byte};
-        EXPECT_EQ(parser.parse(bytes, count), returns);
-        EXPECT_EQ(parser.parserState(), to);
-    }
-    EXPECT_TRUE(parser.deliveries.empty());
-}
-
-TEST_F(LinkTest, LosesTheFramesThatTheTableLoses) {
-    const Bytes good = frameOf(0x04, Bytes{0x06});
-    const Delivery goodOne{0x04, {0x06}};
-    // Bytes before a good frame, and how many good frames then arrive.
-    const std::pair<Bytes, std::size_t> cases[] = {
-        // A start inside a frame loses both frames.
-        {{0x11, 0x12, 0x03, 0x07, 0x11, 0x12, 0x04, 0x05, 0x11, 0x13}, 1},
-        // A stray lead before a frame loses it.
-        {{0x11, 0x11, 0x12, 0x04, 0x05, 0x11, 0x13}, 1},
-        // A bad escape pair drops the frame.
-        {{0x11, 0x12, 0x04, 0x05, 0x11, 0x00, 0x11, 0x13}, 1},
-        // A wrong second start byte.
-        {{0x11, 0x13, 0x04, 0x05, 0x11, 0x13}, 1},
-        // Garbage that ends in a lead loses the next frame.
-        {{0x12, 0x13, 0x14, 0xFF, 0x11, 0x11, 0x12, 0x04, 0x06, 0x11, 0x13}, 1},
-    };
-    for (const auto& [head, arriving] : cases)
-        EXPECT_EQ(play(concat(head, good)), Deliveries(arriving, goodOne))
-            << ::testing::PrintToString(head);
-    // A time-out between the end lead and 0x13: the reset swallows the 0x13.
-    Reads twice = concat(good, good);
-    twice.insert(twice.begin() + 5, TimeOut);
-    EXPECT_EQ(play(twice), Deliveries{goodOne});
-}
-
-// Random frames, with random zeros and time-outs between them and now and
-// then a time-out inside one. A frame with a time-out after its first byte
-// and before its last is lost; every other frame arrives, in order.
-TEST_F(LinkTest, SurvivesRandomTimeOutsAndGapsBetweenFrames) {
-    std::mt19937 random(20240611);
-    for (int round = 0; round < 40; ++round) {
-        Reads stream;
-        Deliveries expected;
-        for (int i = 0; i < 30; ++i) {
-            stream.insert(stream.end(), random() % 4, 0x00);
-            stream.insert(stream.end(), random() % 3, TimeOut);
-            Delivery message{static_cast<std::uint8_t>(random() % 256), Bytes(random() % 40)};
-            for (std::uint8_t& b : message.second)
-                b = random() % 4 == 0 ? 0x11 : static_cast<std::uint8_t>(random());
-            const Bytes framed = frameOf(message.first, message.second);
-            const std::size_t start = stream.size();
-            stream.insert(stream.end(), framed.begin(), framed.end());
-            if (random() % 5 == 0)
-                stream.insert(stream.begin() + start + 1 + random() % (framed.size() - 1), TimeOut);
-            else
-                expected.push_back(message);
+// The link runs the protocol's parser as the reader thread drives it, the
+// same byte again whenever parse asks for none: a frame reaches the message
+// handling, and the parser's state is the link's.
+TEST_F(LinkTest, ParseRunsTheReceiveParserIntoTheMessageHandling) {
+    link.setParserState(ParserState::Reset);
+    std::uint8_t byte = 0;
+    int count = 0;
+    for (const std::uint8_t next : frameOf(msg::FirmwareText, textBytes("1.07"))) {
+        while (link.parse(&byte, count) == 0) {
         }
-        ASSERT_EQ(play(stream), expected) << "round " << round;
+        byte = next;
+        count = 1;
     }
-    EXPECT_EQ(parser.dirtyTails, 0);
-}
-
-TEST_F(LinkTest, DeliversAFullBufferAndDropsAnOversizePayload) {
-    Bytes full(FramedLink::MaxPayload, 0x33);
-    full.back() = 0x11; // arrives as the escape pair
-    EXPECT_EQ(play(concat(frameOf(0x04, full), {})), (Deliveries{{0x04, full}}));
-    const Bytes next = frameOf(0x10, Bytes{0x0B});
-    for (int last : {0x33, 0x11}) {
-        Bytes payload(FramedLink::MaxPayload + 1, 0x11);
-        payload.back() = static_cast<std::uint8_t>(last);
-        EXPECT_EQ(play(concat(frameOf(0x04, payload), next)), (Deliveries{{0x10, {0x0B}}}))
-            << "last byte " << last;
-    }
-    EXPECT_EQ(parser.dirtyTails, 0);
+    EXPECT_EQ(link.parse(&byte, count), 0) << "the end byte delivers the frame";
+    EXPECT_EQ(link.parserState(), ParserState::Delivered);
+    EXPECT_EQ(text(&AnalyzerLink::copyFirmwareText), "1.07");
+    EXPECT_EQ(sends, (std::vector<Bytes>{{0x11, 0x12, 0x02, 0x11, 0x13}}));
 }
 
 TEST_F(LinkTest, SendsFramedRequestsAndCommandsAndAnUnframedKeepAliveOfAtMost128Bytes) {
@@ -316,51 +180,6 @@ TEST_F(LinkTest, ScanStateFollowsChannelReportAndCompleteMessagesAndTheBatteryIs
     ASSERT_EQ(records().size(), 1u);
     EXPECT_EQ(records()[0].sampleCount, 2);
     EXPECT_EQ(draws, 7);
-}
-
-TEST_F(LinkTest, ReportWalksItsElementsWithinTheirLimitsAndStaysInsideMalformedReports) {
-    const Bytes good = reportWith(-60, 1, {{3, {6}}, {0, textBytes("net")}});
-    const std::size_t n = good.size() - report::CaptureOffset;
-    Bytes truncated = good;
-    truncated.resize(report::CaptureOffset + 45);
-    Bytes missingLength = reportWith(-60, 1, {{0, textBytes("ok")}});
-    missingLength.push_back(1);
-    missingLength = withDeclaredLength(missingLength, missingLength.size() - report::CaptureOffset);
-
-    const std::pair<std::string, Bytes> cases[] = {
-        {"<dropped>", {0x00, 0xC4, 0x30}}, // shorter than the report header
-        {"<dropped>", withDeclaredLength(good, 39)},
-        {"<dropped>", Bytes(good.begin(), good.begin() + report::CaptureOffset + 39)},
-        {"", reportWith(-60, 1, {})},            // N exactly the fixed part
-        {"net", withDeclaredLength(good, 3000)}, // N beyond the payload: walk what is there
-        {"", truncated},                         // SSID cut off by the end of the payload
-        {"", withDeclaredLength(good, n - 5)},   // SSID cut off by N
-        {"ok", missingLength},                   // length byte missing
-        // The first 32 bytes of a long SSID; the latest SSID element.
-        {std::string(32, 's'), reportWith(-60, 1, {{0, textBytes(std::string(40, 's'))}})},
-        {"b", reportWith(-60, 1, {{0, textBytes(std::string(32, 'l'))}, {0, textBytes("b")}})},
-        // The element ends exactly at the 2048th byte of the area (N = 2088);
-        // one byte further it runs past the area, although all of it is present.
-        {"far", ssidAt(2043)},
-        {"", ssidAt(2044)},
-    };
-    for (const auto& c : cases) {
-        const auto decoded = decodeApReport(c.second);
-        EXPECT_EQ(decoded ? std::string(decoded->ssidText()) : "<dropped>", c.first)
-            << "case " << &c - cases;
-    }
-    // What the walk read before an element that runs past the area counts.
-    EXPECT_EQ(decodeApReport(truncated)->channel, 6);
-    // An empty DS element has no channel to give.
-    EXPECT_FALSE(decodeApReport(reportWith(-60, 1, {{3, {}}}))->channel);
-    // Only the skipped elements let the walk go on to a later SSID.
-    for (int id = 0; id < 256; ++id) {
-        const auto decoded = decodeApReport(
-            reportWith(-60, 1, {{static_cast<std::uint8_t>(id), {0x09}}, {0, textBytes("net")}}));
-        ASSERT_TRUE(decoded);
-        const bool walkGoesOn = id <= 6 || id == 16;
-        EXPECT_EQ(std::string(decoded->ssidText()), walkGoesOn ? "net" : "") << "id " << id;
-    }
 }
 
 TEST_F(LinkTest, InsertsInAscendingRssiAndSumsSamplesInPlaceBeyond16Bits) {

@@ -2,7 +2,7 @@
 // process of its own, on the pseudo-terminal that boardsim prints; and
 // against a board that never answers.
 #include "OfficeScan.h"
-#include "boardsim/PseudoTerminal.h"
+#include "board/PseudoTerminal.h"
 
 #include <array>
 #include <cerrno>
@@ -143,9 +143,9 @@ TEST(BoardCheckTool, ScanAsJsonListsTheScenarioAccessPointsInListOrder) {
 }
 
 TEST(BoardCheckTool, BoardThatNeverAnswersTimesOut) {
-    const sim::PseudoTerminal::Opened line = sim::PseudoTerminal::open();
-    ASSERT_TRUE(line.terminal) << line.error;
-    const std::string device = line.terminal->slavePath();
+    const Result<std::unique_ptr<board::PseudoTerminal>> line = board::PseudoTerminal::open();
+    ASSERT_TRUE(line) << line.error().message;
+    const std::string device = (*line)->slavePath();
     const auto check =
         ChildProcess(BOARDCHECK_BINARY, {"--port", device, "--timeout", "1"}).finish();
     EXPECT_EQ(check.exitCode, 1);

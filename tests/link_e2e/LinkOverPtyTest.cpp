@@ -1,35 +1,25 @@
 // The real link end to end: LinkSession, SerialPort and AnalyzerLink on a
 // pseudo-terminal, with the board simulator at the far end. The start-up
 // bytes on the wire, the handshake, and a scan, clean or full of faults.
+#include "Frames.h"
 #include "OfficeScan.h"
-#include "boardsim/OfficeScenario.h"
-#include "boardsim/Simulator.h"
-#include "link/Messages.h"
+#include "board/OfficeScenario.h"
+#include "board/Simulator.h"
 #include "link/serial/LinkSession.h"
 #include "link/serial/SysfsRegistry.h"
+#include "protocol/Protocol.h"
 
 #include <algorithm>
 #include <array>
 #include <functional>
 #include <gtest/gtest.h>
 #include <mutex>
-#include <optional>
-#include <stdexcept>
 #include <thread>
 
 namespace marlow::e2e {
 namespace {
 
 using namespace std::chrono_literals;
-
-sim::BoardConfig officeBoard() {
-    sim::ScenarioResult office = sim::parseScenario(sim::officeScenarioText());
-    if (!office.error.empty())
-        throw std::runtime_error("office scenario: " + office.error);
-    sim::BoardConfig config;
-    config.scenario = std::move(office.scenario);
-    return config;
-}
 
 // Polls `condition` until it holds; false when it still does not after a
 // generous guard time.
@@ -52,17 +42,19 @@ struct LinkOverPty : ::testing::Test, LinkEvents, LinkMessages {
 
     // The board, unpaced, near the office's access point, logging every byte
     // it reads from the line.
-    void startBoard(sim::BoardConfig board) {
-        simulator.emplace(sim::SimulatorConfig{
-            .board = std::move(board),
-            .pacing = false,
-            .onReceived =
-                [this](std::span<const std::uint8_t> bytes) {
-                    std::lock_guard lock(mutex);
-                    received.insert(received.end(), bytes.begin(), bytes.end());
-                },
+    void startBoard(board::FaultSet faults = {}) {
+        simulator = board::makeSimulator({
+            .scenario = board::officeScenario(),
+            .line = {.pacing = false,
+                     .faults = std::move(faults),
+                     .onReceived =
+                         [this](std::span<const std::uint8_t> bytes) {
+                             std::lock_guard lock(mutex);
+                             received.insert(received.end(), bytes.begin(), bytes.end());
+                         }},
         });
-        ASSERT_EQ(simulator->startOnPseudoTerminal(), "");
+        const Result<void> started = simulator->startOnPseudoTerminal();
+        ASSERT_TRUE(started) << started.error().message;
         simulator->setSurveyPosition(NearOfficeAp);
     }
 
@@ -72,7 +64,7 @@ struct LinkOverPty : ::testing::Test, LinkEvents, LinkMessages {
     void startAndScan() {
         session.start(registry, {simulator->devicePath()}, {});
         ASSERT_TRUE(session.portOpen());
-        const sim::Bytes mode = sim::encodeFrame(msg::Mode, std::array{msg::ModeAfterHandshake});
+        const test::Bytes mode = test::frameBytes(msg::Mode, std::array{msg::ModeAfterHandshake});
         ASSERT_TRUE(waitUntil([&] {
             std::lock_guard lock(mutex);
             return std::search(received.begin(), received.end(), mode.begin(), mode.end()) !=
@@ -82,7 +74,7 @@ struct LinkOverPty : ::testing::Test, LinkEvents, LinkMessages {
         ASSERT_FALSE(link.scanDone.load());
         ASSERT_EQ(link.sendCommand(msg::StartScan), 1);
         ASSERT_TRUE(waitUntil([&] { return link.scanDone.load(); }));
-        EXPECT_EQ(link.scanChannel.load(), sim::LastChannel);
+        EXPECT_EQ(link.scanChannel.load(), board::LastChannel);
     }
 
     std::vector<ScanRecord> records() const {
@@ -96,18 +88,18 @@ struct LinkOverPty : ::testing::Test, LinkEvents, LinkMessages {
     }
 
     std::mutex mutex;
-    sim::Bytes received;
+    test::Bytes received;
     std::vector<std::string> errors;
     MonotonicSecondsClock clock;
     SharedRecordList scanList;
     const SysfsRegistry registry;
     LinkSession session{*this, scanList, *this, clock};
     // Last, so that its thread is joined before the log goes.
-    std::optional<sim::Simulator> simulator;
+    std::unique_ptr<board::BoardServer> simulator;
 };
 
 TEST_F(LinkOverPty, KeepAliveFirstThenTheHandshakeAndAScanThatFillsTheScanList) {
-    ASSERT_NO_FATAL_FAILURE(startBoard(officeBoard()));
+    ASSERT_NO_FATAL_FAILURE(startBoard());
     ASSERT_NO_FATAL_FAILURE(startAndScan());
 
     char text[FramedLink::TextSize];
@@ -123,20 +115,18 @@ TEST_F(LinkOverPty, KeepAliveFirstThenTheHandshakeAndAScanThatFillsTheScanList) 
     session.stop();
     simulator->stop();
     ASSERT_GE(received.size(), 7u);
-    EXPECT_EQ(sim::Bytes(received.begin(), received.begin() + 7),
-              (sim::Bytes{0x00, 0x00, 0x11, 0x12, 0x01, 0x11, 0x13}));
-    EXPECT_EQ(sim::FrameDecoder().feed(received),
-              (std::vector<sim::Frame>{{msg::FirmwareRequest, {}},
-                                       {msg::SerialRequest, {}},
-                                       {msg::Mode, {msg::ModeAfterHandshake}},
-                                       {msg::Command, {msg::StartScan}}}));
+    EXPECT_EQ(test::Bytes(received.begin(), received.begin() + 7),
+              (test::Bytes{0x00, 0x00, 0x11, 0x12, 0x01, 0x11, 0x13}));
+    EXPECT_EQ(test::framesIn(received),
+              (std::vector<test::Frame>{{msg::FirmwareRequest, {}},
+                                        {msg::SerialRequest, {}},
+                                        {msg::Mode, {msg::ModeAfterHandshake}},
+                                        {msg::Command, {msg::StartScan}}}));
     EXPECT_TRUE(errors.empty());
 }
 
 TEST_F(LinkOverPty, ScanFullOfFaultsKeepsTheWellFormedReports) {
-    sim::BoardConfig config = officeBoard();
-    config.faults = sim::FaultSet(sim::AllFaults.begin(), sim::AllFaults.end());
-    ASSERT_NO_FATAL_FAILURE(startBoard(std::move(config)));
+    ASSERT_NO_FATAL_FAILURE(startBoard({board::AllFaults.begin(), board::AllFaults.end()}));
     ASSERT_NO_FATAL_FAILURE(startAndScan());
 
     // Faults report a phantom transmitter 02:FA:17:00:00:0k, k = 1 + the

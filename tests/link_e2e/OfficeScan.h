@@ -3,7 +3,7 @@
 // there.
 #pragma once
 
-#include "boardsim/RadioModel.h"
+#include "board/RadioSource.h"
 
 #include <chrono>
 #include <string>
@@ -15,7 +15,7 @@ namespace marlow::e2e {
 constexpr std::chrono::seconds Patience{60};
 
 // Under the office's access point on channel 1, 00:1A:2B:3C:01:01.
-constexpr sim::Point NearOfficeAp{110, 70};
+constexpr board::SurveyPosition NearOfficeAp{110, 70};
 
 // Transmitter, SSID, channel, samples and RSSI sum of a scan-list record.
 using ScanRecord = std::tuple<std::string, std::string, int, int, int>;

@@ -4,14 +4,15 @@
 // reader and writer threads with the real link over the in-memory line: the
 // keep-alive clock, stop, the single-slot outbox, a board that goes away,
 // and a line that stalls inside a frame.
+#include "FaultyStream.h"
+#include "MemoryStream.h"
 #include "TempDir.h"
-#include "link/serial/FaultyStream.h"
 #include "link/serial/LinkSession.h"
-#include "link/serial/MemoryStream.h"
 #include "link/serial/PortDiscovery.h"
 #include "link/serial/PosixSerialStream.h"
 #include "link/serial/SysfsRegistry.h"
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -203,9 +204,19 @@ TEST(PortDiscovery, FindsThePortOfTheAdapterInMemoryAndInSysfs) {
 
 TEST_F(SerialTest, PosixStreamConfiguresTheLineAndMovesBytes) {
     PseudoTerminal pty;
-    auto port = PosixSerialStream::open(pty.path, *this);
-    ASSERT_NE(port, nullptr);
-    EXPECT_TRUE(errors.empty());
+    Result<std::unique_ptr<PosixSerialStream>> opened = PosixSerialStream::open(pty.path);
+    ASSERT_TRUE(opened) << opened.error().message;
+    PosixSerialStream* port = opened->get();
+    // A device that is not there, and one that is not a terminal: the texts
+    // the user is shown, with the system's reason.
+    const auto absent = PosixSerialStream::open("/dev/marlow-no-such-port");
+    ASSERT_FALSE(absent);
+    EXPECT_EQ(absent.error().message, CannotOpenMessage);
+    EXPECT_EQ(absent.error().systemError, ENOENT);
+    const auto notATerminal = PosixSerialStream::open("/dev/null");
+    ASSERT_FALSE(notATerminal);
+    EXPECT_EQ(notATerminal.error().message, SetCommStateMessage);
+    EXPECT_EQ(notATerminal.error().systemError, ENOTTY);
 
     termios settings{};
     ASSERT_EQ(::tcgetattr(pty.slave, &settings), 0);

@@ -5,8 +5,8 @@
 #include "session/SurveySession.h"
 
 #include "SiteFixtures.h"
-#include "link/Messages.h"
 #include "link/serial/SysfsRegistry.h"
+#include "protocol/Protocol.h"
 #include "sitefile/SiteWriter.h"
 
 #include <chrono>

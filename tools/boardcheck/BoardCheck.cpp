@@ -1,9 +1,9 @@
 // Running the board check over the link session; see BoardCheck.h.
 #include "BoardCheck.h"
 
-#include "link/Messages.h"
 #include "link/serial/LinkSession.h"
 #include "link/serial/PortDiscovery.h"
+#include "protocol/Protocol.h"
 
 #include <condition_variable>
 #include <cstdio>
@@ -99,7 +99,7 @@ std::string within(std::chrono::milliseconds limit) {
 
 } // namespace
 
-CheckResult runBoardCheck(const CheckOptions& options, const DriverRegistry& registry) {
+Result<BoardAnswers> runBoardCheck(const CheckOptions& options, const DriverRegistry& registry) {
     CheckEvents events;
     CheckMessages messages;
     MonotonicSecondsClock clock;
@@ -114,22 +114,18 @@ CheckResult runBoardCheck(const CheckOptions& options, const DriverRegistry& reg
     start.device = options.device;
     session.start(registry, start, {});
 
-    CheckResult result;
-    if (!session.portOpen()) {
-        result.error =
-            device + ": " + (messages.text().empty() ? CannotOpenMessage : messages.text());
-        return result;
-    }
+    if (!session.portOpen())
+        return fail(
+            Error{device + ": " + (messages.text().empty() ? CannotOpenMessage : messages.text())});
 
     const auto handshakeLimit = options.timeout.value_or(HandshakeTimeout);
     const LinkView answered = events.waitFor(greeted, handshakeLimit);
-    if (!greeted(answered)) {
-        result.error =
-            answered.firmware.empty()
-                ? "no answer from the board on " + device + within(handshakeLimit)
-                : "the board on " + device + " sent no serial number" + within(handshakeLimit);
-        return result;
-    }
+    if (!greeted(answered))
+        return fail(Error{answered.firmware.empty()
+                              ? "no answer from the board on " + device + within(handshakeLimit)
+                              : "the board on " + device + " sent no serial number" +
+                                    within(handshakeLimit)});
+    BoardAnswers result;
     result.firmware = answered.firmware;
     result.serial = answered.serial;
     if (!options.scan)
@@ -138,10 +134,9 @@ CheckResult runBoardCheck(const CheckOptions& options, const DriverRegistry& reg
     std::this_thread::sleep_for(ModeSettle);
     session.link().sendCommand(msg::StartScan);
     const auto scanLimit = options.timeout.value_or(ScanTimeout);
-    if (!scanned(events.waitFor(scanned, scanLimit))) {
-        result.error = "the board on " + device + " did not complete the scan" + within(scanLimit);
-        return result;
-    }
+    if (!scanned(events.waitFor(scanned, scanLimit)))
+        return fail(
+            Error{"the board on " + device + " did not complete the scan" + within(scanLimit)});
     result.records = scanList.withLock(
         [](const RecordList& list) { return std::vector<SurveyRecord>(list.begin(), list.end()); });
     return result;

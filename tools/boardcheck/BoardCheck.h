@@ -4,6 +4,7 @@
 // for, one scan.
 #pragma once
 
+#include "base/Result.h"
 #include "link/serial/DriverRegistry.h"
 #include "store/SurveyRecord.h"
 
@@ -27,16 +28,16 @@ struct CheckOptions {
     std::optional<std::chrono::milliseconds> timeout;
 };
 
-struct CheckResult {
-    // Empty when the board answered everything asked of it.
-    std::string error;
+// What the board answered when it answered everything asked of it.
+struct BoardAnswers {
     std::string firmware;
     std::string serial;
     // The scan list in list order, after a scan.
     std::optional<std::vector<SurveyRecord>> records;
 };
 
-// A low-battery report from the board is shown on stderr as it arrives.
-CheckResult runBoardCheck(const CheckOptions& options, const DriverRegistry& registry);
+// A low-battery report from the board is shown on stderr as it arrives. A
+// failure says which device did not open or did not answer in time.
+Result<BoardAnswers> runBoardCheck(const CheckOptions& options, const DriverRegistry& registry);
 
 } // namespace marlow::check

@@ -43,13 +43,13 @@ void appendJsonString(std::string& out, std::string_view text) {
 
 } // namespace
 
-std::string plainReport(const CheckResult& result) {
-    std::string out = "firmware: " + printable(result.firmware) + "\n" +
-                      "serial: " + printable(result.serial) + "\n";
-    if (!result.records)
+std::string plainReport(const BoardAnswers& answers) {
+    std::string out = "firmware: " + printable(answers.firmware) + "\n" +
+                      "serial: " + printable(answers.serial) + "\n";
+    if (!answers.records)
         return out;
-    out += "access points: " + std::to_string(result.records->size()) + "\n";
-    for (const SurveyRecord& record : *result.records) {
+    out += "access points: " + std::to_string(answers.records->size()) + "\n";
+    for (const SurveyRecord& record : *answers.records) {
         char line[256];
         std::snprintf(line, sizeof line, "%s  %-32s  channel %2d  samples %3d  rssi %4d\n",
                       record.macText, printable(textOf(record.ssid)).c_str(), record.channel,
@@ -59,15 +59,15 @@ std::string plainReport(const CheckResult& result) {
     return out;
 }
 
-std::string jsonReport(const CheckResult& result) {
+std::string jsonReport(const BoardAnswers& answers) {
     std::string out = "{\"firmware\":";
-    appendJsonString(out, result.firmware);
+    appendJsonString(out, answers.firmware);
     out += ",\"serial\":";
-    appendJsonString(out, result.serial);
-    if (result.records) {
+    appendJsonString(out, answers.serial);
+    if (answers.records) {
         out += ",\"records\":[";
         const char* separator = "";
-        for (const SurveyRecord& record : *result.records) {
+        for (const SurveyRecord& record : *answers.records) {
             out += separator;
             out += "{\"mac\":";
             appendJsonString(out, textOf(record.macText));

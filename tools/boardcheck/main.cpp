@@ -46,17 +46,17 @@ struct CommandLine {
     bool help = false;
     bool json = false;
     CheckOptions check;
-    std::string error; // empty when the options are good
 };
 
-CommandLine parseCommandLine(int argc, char** argv) {
+marlow::Result<CommandLine> parseCommandLine(int argc, char** argv) {
+    using marlow::Error;
     CommandLine line;
-    for (int i = 1; i < argc && line.error.empty(); ++i) {
+    for (int i = 1; i < argc; ++i) {
         const std::string_view option = argv[i];
         const bool takesValue = option == "--port" || option == "--timeout";
-        if (takesValue && i + 1 == argc) {
-            line.error = std::string(option) + " needs a value";
-        } else if (option == "--help") {
+        if (takesValue && i + 1 == argc)
+            return marlow::fail(Error{std::string(option) + " needs a value"});
+        if (option == "--help") {
             line.help = true;
         } else if (option == "--scan") {
             line.check.scan = true;
@@ -65,7 +65,7 @@ CommandLine parseCommandLine(int argc, char** argv) {
         } else if (option == "--port") {
             line.check.device = argv[++i];
             if (line.check.device.empty())
-                line.error = "--port needs a device";
+                return marlow::fail(Error{"--port needs a device"});
         } else if (option == "--timeout") {
             const std::string_view text = argv[++i];
             double seconds = 0;
@@ -73,15 +73,14 @@ CommandLine parseCommandLine(int argc, char** argv) {
                 std::from_chars(text.data(), text.data() + text.size(), seconds);
             if (failed != std::errc() || end != text.data() + text.size() || !(seconds > 0) ||
                 seconds > MostSeconds) {
-                line.error = "--timeout: expected a number of seconds above 0 and up to 3600, "
-                             "got \"" +
-                             std::string(text) + "\"";
-            } else {
-                line.check.timeout =
-                    std::chrono::milliseconds(std::max<long long>(1, std::llround(seconds * 1000)));
+                return marlow::fail(
+                    Error{"--timeout: expected a number of seconds above 0 and up to 3600, got \"" +
+                          std::string(text) + "\""});
             }
+            line.check.timeout =
+                std::chrono::milliseconds(std::max<long long>(1, std::llround(seconds * 1000)));
         } else {
-            line.error = "unknown option \"" + std::string(option) + "\"";
+            return marlow::fail(Error{"unknown option \"" + std::string(option) + "\""});
         }
     }
     return line;
@@ -90,23 +89,25 @@ CommandLine parseCommandLine(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const CommandLine line = parseCommandLine(argc, argv);
-    if (!line.error.empty()) {
-        std::fprintf(stderr, "boardcheck: %s\nTry \"boardcheck --help\".\n", line.error.c_str());
+    const marlow::Result<CommandLine> parsed = parseCommandLine(argc, argv);
+    if (!parsed) {
+        std::fprintf(stderr, "boardcheck: %s\nTry \"boardcheck --help\".\n",
+                     parsed.error().message.c_str());
         return 2;
     }
+    const CommandLine& line = *parsed;
     if (line.help) {
         std::fwrite(Usage.data(), 1, Usage.size(), stdout);
         return 0;
     }
 
     const marlow::SysfsRegistry registry;
-    const CheckResult result = runBoardCheck(line.check, registry);
-    if (!result.error.empty()) {
-        std::fprintf(stderr, "boardcheck: %s\n", result.error.c_str());
+    const marlow::Result<BoardAnswers> answers = runBoardCheck(line.check, registry);
+    if (!answers) {
+        std::fprintf(stderr, "boardcheck: %s\n", answers.error().message.c_str());
         return 1;
     }
-    const std::string report = line.json ? jsonReport(result) : plainReport(result);
+    const std::string report = line.json ? jsonReport(*answers) : plainReport(*answers);
     std::fwrite(report.data(), 1, report.size(), stdout);
     return std::fflush(stdout) == 0 ? 0 : 1;
 }

@@ -1,7 +1,8 @@
 // Options of the boardsim tool, its configuration, and the "at X Y" command.
-#include "boardsim/CommandLine.h"
+#include "CommandLine.h"
 
-#include "boardsim/OfficeScenario.h"
+#include "ScenarioJson.h"
+#include "board/OfficeScenario.h"
 
 #include <charconv>
 #include <cmath>
@@ -11,7 +12,7 @@ namespace {
 
 constexpr std::string_view Usage =
     R"(Usage: boardsim [--scenario FILE] [--no-pacing] [--low-battery] [--silent]
-                [--faults LIST] [--seed N]
+                [--faults LIST] [--seed N] [--print-scenario]
 
 Plays an 802.11 analyzer board on a pseudo-terminal. Prints the device path
 on the first line, then serves until interrupted or until standard input
@@ -28,6 +29,8 @@ Options:
                    garbage, bad-escape, stall, oversize, short-capture,
                    long-capture, truncated, unknown-type, or all
   --seed N         seed of the RSSI noise, instead of the scenario's
+  --print-scenario print the scenario in use, with the options above applied,
+                   as JSON that --scenario reads, and end
   --help           show this text
 )";
 
@@ -53,18 +56,18 @@ template <typename Number> std::optional<Number> parseNumber(std::string_view te
 
 } // namespace
 
-CommandLine parseCommandLine(const std::vector<std::string>& args) {
+Result<CommandLine> parseCommandLine(const std::vector<std::string>& args) {
     CommandLine line;
-    for (std::size_t i = 0; i < args.size() && line.error.empty(); ++i) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& option = args[i];
         const bool takesValue =
             option == "--scenario" || option == "--faults" || option == "--seed";
-        if (takesValue && i + 1 == args.size()) {
-            line.error = option + " needs a value";
-            break;
-        }
+        if (takesValue && i + 1 == args.size())
+            return fail(Error{option + " needs a value"});
         if (option == "--help") {
             line.help = true;
+        } else if (option == "--print-scenario") {
+            line.printScenario = true;
         } else if (option == "--no-pacing") {
             line.pacing = false;
         } else if (option == "--low-battery") {
@@ -74,17 +77,18 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
         } else if (option == "--scenario") {
             line.scenarioPath = args[++i];
         } else if (option == "--faults") {
-            FaultListResult faults = parseFaultList(args[++i]);
-            line.faults.merge(faults.faults);
-            if (!faults.error.empty())
-                line.error = "--faults: " + faults.error;
+            Result<board::FaultSet> faults = board::parseFaultList(args[++i]);
+            if (!faults)
+                return fail(Error{"--faults: " + faults.error().message});
+            line.faults.merge(*faults);
         } else if (option == "--seed") {
             const std::string& text = args[++i];
             line.seed = parseNumber<std::uint32_t>(text);
             if (!line.seed)
-                line.error = "--seed: expected a number from 0 to 4294967295, got \"" + text + "\"";
+                return fail(
+                    Error{"--seed: expected a number from 0 to 4294967295, got \"" + text + "\""});
         } else {
-            line.error = "unknown option \"" + option + "\"";
+            return fail(Error{"unknown option \"" + option + "\""});
         }
     }
     return line;
@@ -94,24 +98,28 @@ std::string_view usageText() {
     return Usage;
 }
 
-ConfigResult configFor(const CommandLine& line) {
-    ScenarioResult read =
-        line.scenarioPath ? loadScenario(*line.scenarioPath) : parseScenario(officeScenarioText());
-    ConfigResult result;
-    result.error = std::move(read.error);
-    if (!result.error.empty())
-        return result;
+Result<board::Scenario> scenarioFor(const CommandLine& line) {
+    Result<board::Scenario> scenario =
+        line.scenarioPath ? loadScenario(*line.scenarioPath) : board::officeScenario();
+    if (!scenario)
+        return scenario;
     if (line.seed)
-        read.scenario.seed = *line.seed;
-    result.config.board.scenario = std::move(read.scenario);
-    result.config.board.lowBattery = line.lowBattery;
-    result.config.board.silent = line.silent;
-    result.config.board.faults = line.faults;
-    result.config.pacing = line.pacing;
-    return result;
+        scenario->seed = *line.seed;
+    if (line.silent)
+        scenario->accessPoints.clear();
+    return scenario;
 }
 
-std::optional<Point> parsePositionCommand(std::string_view line) {
+board::SimulatorConfig simulatorConfig(const CommandLine& line, board::Scenario scenario) {
+    board::SimulatorConfig config;
+    config.scenario = std::move(scenario);
+    config.lowBattery = line.lowBattery;
+    config.line.pacing = line.pacing;
+    config.line.faults = line.faults;
+    return config;
+}
+
+std::optional<board::SurveyPosition> parsePositionCommand(std::string_view line) {
     const std::vector<std::string_view> parts = words(line);
     if (parts.size() != 3 || parts[0] != "at")
         return std::nullopt;
@@ -119,7 +127,7 @@ std::optional<Point> parsePositionCommand(std::string_view line) {
     const auto y = parseNumber<double>(parts[2]);
     if (!x || !y || !std::isfinite(*x) || !std::isfinite(*y))
         return std::nullopt;
-    return Point{*x, *y};
+    return board::SurveyPosition{*x, *y};
 }
 
 } // namespace marlow::sim

@@ -2,9 +2,11 @@
 // main so that they can be tested.
 #pragma once
 
-#include "boardsim/Faults.h"
-#include "boardsim/RadioModel.h"
-#include "boardsim/Simulator.h"
+#include "base/Result.h"
+#include "board/Faults.h"
+#include "board/RadioSource.h"
+#include "board/Scenario.h"
+#include "board/Simulator.h"
 
 #include <cstdint>
 #include <optional>
@@ -16,30 +18,29 @@ namespace marlow::sim {
 
 struct CommandLine {
     bool help = false;
-    std::string error; // empty when the options are good
+    bool printScenario = false;
     std::optional<std::string> scenarioPath;
     bool pacing = true;
     bool lowBattery = false;
     bool silent = false;
-    FaultSet faults;
+    board::FaultSet faults;
     std::optional<std::uint32_t> seed;
 };
 
 // The arguments after the program name.
-CommandLine parseCommandLine(const std::vector<std::string>& args);
+Result<CommandLine> parseCommandLine(const std::vector<std::string>& args);
 
 std::string_view usageText();
 
-struct ConfigResult {
-    SimulatorConfig config;
-    std::string error; // empty when the scenario was read
-};
-
 // The scenario named on the command line, or the sample office's, with the
-// options applied.
-ConfigResult configFor(const CommandLine& line);
+// options that change it applied: --seed, and --silent, which leaves no
+// access points to hear.
+Result<board::Scenario> scenarioFor(const CommandLine& line);
+
+// The simulated board that the options describe, on that scenario.
+board::SimulatorConfig simulatorConfig(const CommandLine& line, board::Scenario scenario);
 
 // "at X Y": where the surveyor now stands, in floor-plan pixels.
-std::optional<Point> parsePositionCommand(std::string_view line);
+std::optional<board::SurveyPosition> parsePositionCommand(std::string_view line);
 
 } // namespace marlow::sim

@@ -1,7 +1,8 @@
 // boardsim: plays the analyzer board on a pseudo-terminal, for the program,
 // its tests and demos, and surveyors without hardware (see README.md).
-#include "boardsim/CommandLine.h"
-#include "boardsim/Simulator.h"
+#include "CommandLine.h"
+#include "ScenarioJson.h"
+#include "board/Simulator.h"
 
 #include <array>
 #include <cerrno>
@@ -15,8 +16,9 @@
 namespace {
 
 using namespace marlow::sim;
+using marlow::board::BoardServer;
 
-void command(Simulator& simulator, std::string_view line) {
+void command(BoardServer& simulator, std::string_view line) {
     if (line.find_first_not_of(" \t\r") == std::string_view::npos)
         return;
     if (const auto position = parsePositionCommand(line)) {
@@ -30,7 +32,7 @@ void command(Simulator& simulator, std::string_view line) {
 }
 
 // Takes commands from stdin until it ends or a stop signal arrives.
-void serve(Simulator& simulator, int stopSignals) {
+void serve(BoardServer& simulator, int stopSignals) {
     std::string pending;
     std::array<char, 256> buffer{};
     for (;;) {
@@ -58,19 +60,26 @@ void serve(Simulator& simulator, int stopSignals) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const CommandLine line = parseCommandLine({argv + 1, argv + argc});
-    if (!line.error.empty()) {
-        std::fprintf(stderr, "boardsim: %s\nTry \"boardsim --help\".\n", line.error.c_str());
+    const marlow::Result<CommandLine> parsed = parseCommandLine({argv + 1, argv + argc});
+    if (!parsed) {
+        std::fprintf(stderr, "boardsim: %s\nTry \"boardsim --help\".\n",
+                     parsed.error().message.c_str());
         return 2;
     }
+    const CommandLine& line = *parsed;
     if (line.help) {
         std::fwrite(usageText().data(), 1, usageText().size(), stdout);
         return 0;
     }
-    ConfigResult setup = configFor(line);
-    if (!setup.error.empty()) {
-        std::fprintf(stderr, "boardsim: %s\n", setup.error.c_str());
+    marlow::Result<marlow::board::Scenario> scenario = scenarioFor(line);
+    if (!scenario) {
+        std::fprintf(stderr, "boardsim: %s\n", scenario.error().message.c_str());
         return 2;
+    }
+    if (line.printScenario) {
+        const std::string json = scenarioJson(*scenario);
+        std::fwrite(json.data(), 1, json.size(), stdout);
+        return std::fflush(stdout) == 0 ? 0 : 1;
     }
 
     // Blocked before the serving thread starts, so only the signal
@@ -87,15 +96,17 @@ int main(int argc, char** argv) {
     }
     std::signal(SIGPIPE, SIG_IGN);
 
-    Simulator simulator(std::move(setup.config));
-    if (const std::string error = simulator.startOnPseudoTerminal(); !error.empty()) {
-        std::fprintf(stderr, "boardsim: cannot open a pseudo-terminal: %s\n", error.c_str());
+    const auto simulator =
+        marlow::board::makeSimulator(simulatorConfig(line, std::move(scenario).value()));
+    if (const marlow::Result<void> started = simulator->startOnPseudoTerminal(); !started) {
+        std::fprintf(stderr, "boardsim: cannot open a pseudo-terminal: %s\n",
+                     started.error().message.c_str());
         return 1;
     }
-    std::printf("%s\n", simulator.devicePath().c_str());
+    std::printf("%s\n", simulator->devicePath().c_str());
     std::fflush(stdout);
-    serve(simulator, signals);
-    simulator.stop();
+    serve(*simulator, signals);
+    simulator->stop();
     ::close(signals);
     return 0;
 }

@@ -1,6 +1,6 @@
 // The byte stream under the serial port: what the reader and writer threads
-// need from a line. The termios port is the real one; an in-memory pair and a
-// fault-injecting wrapper stand in for it where no device is at hand.
+// need from a line. The termios port is the real one; in the tests an
+// in-memory pair and a fault-injecting wrapper stand in for it.
 #pragma once
 
 #include <chrono>

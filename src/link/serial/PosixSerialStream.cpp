@@ -44,22 +44,19 @@ bool applyLineSettings(int fd) {
 
 } // namespace
 
-std::unique_ptr<PosixSerialStream> PosixSerialStream::open(const std::string& device,
-                                                           LinkMessages& messages) {
+Result<std::unique_ptr<PosixSerialStream>> PosixSerialStream::open(const std::string& device) {
     // O_NONBLOCK also keeps open() from waiting for a carrier on ports whose
     // CLOCAL is still clear.
     const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        messages.showError(CannotOpenMessage);
-        return nullptr;
-    }
+    if (fd < 0)
+        return fail(Error{CannotOpenMessage, errno});
     // Later opens by other programs fail with EBUSY. Not a tty: the line
     // settings below fail and say so.
     ::ioctl(fd, TIOCEXCL);
     if (!applyLineSettings(fd)) {
+        const int error = errno;
         ::close(fd);
-        messages.showError(SetCommStateMessage);
-        return nullptr;
+        return fail(Error{SetCommStateMessage, error});
     }
     return std::unique_ptr<PosixSerialStream>(new PosixSerialStream(fd));
 }

@@ -4,6 +4,7 @@
 
 #include "ByteStream.h"
 #include "LinkMessages.h"
+#include "base/Result.h"
 
 #include <memory>
 #include <string>
@@ -12,10 +13,9 @@ namespace marlow {
 
 class PosixSerialStream final : public ByteStream {
 public:
-    // Opens and configures `device`. When that fails the user is told through
-    // `messages` and the result is null.
-    static std::unique_ptr<PosixSerialStream> open(const std::string& device,
-                                                   LinkMessages& messages);
+    // Opens and configures `device`. A failure's message is the text the
+    // user is shown: CannotOpenMessage or SetCommStateMessage.
+    static Result<std::unique_ptr<PosixSerialStream>> open(const std::string& device);
     ~PosixSerialStream() override;
     PosixSerialStream(const PosixSerialStream&) = delete;
     PosixSerialStream& operator=(const PosixSerialStream&) = delete;

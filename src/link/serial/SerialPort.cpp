@@ -10,10 +10,22 @@
 #include <pthread.h>
 
 namespace marlow {
+namespace {
+
+// The opened device, or null once the user has been told why there is none.
+std::unique_ptr<ByteStream> openOrTell(const std::string& device, LinkMessages& messages) {
+    Result<std::unique_ptr<PosixSerialStream>> opened = PosixSerialStream::open(device);
+    if (opened)
+        return std::move(opened).value();
+    messages.showError(opened.error().message.c_str());
+    return nullptr;
+}
+
+} // namespace
 
 SerialPort::SerialPort(FramedLink& framedLink, const std::string& device, LinkMessages& messages,
                        SecondsClock& clock)
-    : SerialPort(framedLink, PosixSerialStream::open(device, messages), clock) {}
+    : SerialPort(framedLink, openOrTell(device, messages), clock) {}
 
 SerialPort::SerialPort(FramedLink& framedLink, std::unique_ptr<ByteStream> stream,
                        SecondsClock& clock)

@@ -9,6 +9,7 @@
 #include "SecondsClock.h"
 #include "link/ByteSink.h"
 #include "link/FramedLink.h"
+#include "protocol/Protocol.h"
 
 #include <array>
 #include <atomic>
@@ -23,7 +24,8 @@ namespace marlow {
 
 class SerialPort final : public ByteSink {
 public:
-    static constexpr std::size_t OutboxSize = 128;
+    // One whole frame of the handheld's.
+    static constexpr std::size_t OutboxSize = frame::MaxFrame;
     static constexpr auto ReadTimeout = std::chrono::milliseconds(251);
     static constexpr auto WriteWait = std::chrono::milliseconds(1000);
     // After a read that failed (the device is gone), so the reader does not spin.
