@@ -130,7 +130,8 @@ bool BoardServer::transmit(const Transmission& transmission) {
             if (m_pacing) {
                 if (!sleepUntil(m_lineFree))
                     return false;
-                const std::chrono::duration<double> lineTime(length / m_bytesPerSecond);
+                const std::chrono::duration<double> lineTime(static_cast<double>(length) /
+                                                             m_bytesPerSecond);
                 m_lineFree = std::max(m_lineFree, Clock::now()) +
                              std::chrono::duration_cast<Clock::duration>(lineTime);
             }
