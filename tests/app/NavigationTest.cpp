@@ -16,9 +16,9 @@ struct Navigation : ::testing::Test {
     CMarlowView& view = program.view;
 
     void SetUp() override {
-        program.start("/dev/marlow-test-no-such-port");
+        program.start();
         program.setClientSize(240, 268);
-        ASSERT_TRUE(view.openSiteFile(bandSite(dir, "site.tws", 227, 236)));
+        ASSERT_TRUE(view.openSiteFile(bandSite(dir, 227, 236)));
         program.boxes.shown.clear();
     }
     // The centre and the two bars.

@@ -9,7 +9,6 @@
 #include "view/widget/MessageEvent.h"
 
 #include <QAction>
-#include <QDir>
 #include <QMessageBox>
 #include <QScrollBar>
 
@@ -35,13 +34,14 @@ TEST(Program, TheFrameAndEverythingBeforeAnySite) {
 
     // Nothing divides by the empty visible range before any site.
     program.render(); // the title screen, before the link
-    program.start("/dev/marlow-test-no-such-port");
-    EXPECT_EQ(program.boxes.texts(), std::vector<std::string>{"Cannot Open Connection To Board."});
+    program.start();
+    EXPECT_EQ(program.boxes.texts(),
+              std::vector{box("Cannot Open Connection To Board.", "Marlow B", BoxIcon::None)});
     QTest::keyClick(&view, Qt::Key_Left);
     program.button(3);
     view.horizontalScrollBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
     EXPECT_EQ(view.mapViewport().visibleRange(), (Rect{0, 0, 0, 0}));
-    const ModalWatch cancel([](QWidget* dialog) { dialog->close(); });
+    const ModalWatch cancel;
     program.button(0); // a cancelled Open shows the map: white
     EXPECT_EQ(view.currentScreen(), ScreenMode::MapScreen);
     EXPECT_EQ(colorAt(program.render(), 3, 3), 0xFFFFFFu);
@@ -50,24 +50,20 @@ TEST(Program, TheFrameAndEverythingBeforeAnySite) {
     QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, QPoint(40, 40));
     QTest::keyClick(&view, Qt::Key_Return);
     QTest::mouseClick(view.viewport(), Qt::RightButton, {}, QPoint(40, 40));
-    EXPECT_EQ(
-        program.boxes.texts(),
-        std::vector<std::string>(3, "Open a site file first: the survey points belong to a site."));
-    EXPECT_EQ(program.boxes.shown[0].icon, BoxIcon::Information);
+    EXPECT_EQ(program.boxes.texts(),
+              std::vector(3, box("Open a site file first: the survey points belong to a site.",
+                                 "Marlow B", BoxIcon::Information)));
     EXPECT_TRUE(program.sounds.played.empty());
 
     // Both saves: the sign-off dialog first for Save Site Data, then the
-    // failure; nothing written.
+    // failure.
     program.boxes.shown.clear();
-    const QStringList before = QDir().entryList();
     const ModalWatch watch(clickButton("SAVE SITE SURVEY"));
     program.frame.dispatchCommand(command::SaveSiteData);
     EXPECT_TRUE(watch.acted);
     program.frame.dispatchCommand(command::FullRewrite);
-    EXPECT_EQ(program.boxes.texts(), std::vector<std::string>(2, "Could not update site"));
-    EXPECT_EQ(program.boxes.shown[0].caption, "Site Update Error");
-    EXPECT_EQ(program.boxes.shown[0].icon, BoxIcon::Error);
-    EXPECT_EQ(QDir().entryList(), before);
+    EXPECT_EQ(program.boxes.texts(),
+              std::vector(2, box("Could not update site", "Site Update Error", BoxIcon::Error)));
 
     // Ctrl+Q closes.
     QApplication::setActiveWindow(&frame);
