@@ -85,11 +85,6 @@ protected:
 };
 
 TEST_F(Session, OpenReadsTheFileWholeBeforeItReplacesTheSite) {
-    EXPECT_FALSE(session.hasSite());
-    const SiteResult<PendingSite> missing = session.readSite(dir.file("missing.tws"));
-    ASSERT_FALSE(missing);
-    EXPECT_EQ(missing.error().caption, "File Open Error");
-
     // The question is asked always, or only when the file holds points.
     const SiteResult<PendingSite> full = session.readSite(stored);
     const SiteResult<PendingSite> none = session.readSite(empty);

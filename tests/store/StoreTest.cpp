@@ -1,8 +1,12 @@
-// RecordList: positions, results, ordered insertion and whole-list walks.
+// The store: the record list's positions, results, ordered insertion and
+// whole-list walks; record texts; the survey reset and the start of a
+// measurement.
 #include "store/RecordList.h"
+#include "store/SiteState.h"
 
 #include <gtest/gtest.h>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace marlow {
@@ -116,6 +120,25 @@ TEST(SurveyRecordText, FieldsAreCutToFitAndZeroedBehindTheText) {
     EXPECT_EQ(textOf(r.ssid), std::string(sizeof r.ssid - 1, 'w'));
     setText(r.ssid, "lab");
     EXPECT_EQ(std::string(r.ssid, sizeof r.ssid), "lab" + std::string(sizeof r.ssid - 3, '\0'));
+}
+
+TEST(SiteState, ResetEmptiesTheStoreAndMeasurementStartEmptiesTheScan) {
+    SiteState site;
+    RecordList store;
+    SharedRecordList scan;
+    ASSERT_EQ(store.appendCopy(SurveyRecord{}), RecordList::Ok);
+    scan.withLock(
+        [](RecordList& list) { ASSERT_EQ(list.appendCopy(SurveyRecord{}), RecordList::Ok); });
+    site.locationCount = 4;
+    site.apRecordCount = 9;
+    resetSurvey(site, store);
+    EXPECT_EQ(std::tuple(store.size(), site.locationCount, site.apRecordCount),
+              std::tuple(0u, 0, 0));
+
+    startMeasurement(site, scan, 120, -7, std::string(50, 'n'));
+    EXPECT_EQ(std::tuple(site.newX, site.newY, textOf(site.newName)),
+              std::tuple(120, -7, std::string(32, 'n')));
+    EXPECT_TRUE(scan.withLock([](const RecordList& list) { return list.empty(); }));
 }
 
 } // namespace
