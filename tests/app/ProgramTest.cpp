@@ -117,10 +117,8 @@ TEST_F(Navigation, KeysScrollCodesAndATapMoveTheCenterTheBarsFollowAndTheRadarTu
     }
     QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, QPoint(60, 67));
     EXPECT_EQ(state(), (std::array{56, 59, 56, 59}));
-    EXPECT_EQ(std::pair(view.session().site()->newX, view.session().site()->newY),
-              std::pair(56, 59));
-    EXPECT_EQ(view.currentScreen(), ScreenMode::SurveyScreen);
-    EXPECT_EQ(program.sounds.played, std::vector<std::string>{"ping"});
+    EXPECT_EQ(std::pair(view.currentScreen(), program.sounds.played),
+              std::pair(ScreenMode::SurveyScreen, std::vector<std::string>{"ping"}));
 
     // The radar turns one step per survey paint.
     std::vector<QImage> radars; // pictures 139 to 142 as the survey screen stretches them

@@ -32,8 +32,9 @@ namespace {
 constexpr QRgb Black = qRgb(0, 0, 0);
 constexpr QRgb White = qRgb(255, 255, 255);
 
-// A window of the given width (240 pixels is the handheld's scale 1) and the
-// five dialogs it owns.
+// A window of the given width (240 pixels is the handheld's scale 1), sized
+// before the five dialogs it owns are made, and the selection the point
+// dialog shows.
 struct Owner {
     explicit Owner(int width) { window.resize(width, width * 4 / 3); }
     QWidget window;
@@ -97,6 +98,10 @@ TEST(Dialogs, CaptionsButtonsDefaultResultsAndEverythingFitsItsPlace) {
         }
         // The pad is the stored 200 x 100 area at every scale.
         EXPECT_EQ(all.signOff.pad()->size(), QSize(200, 100));
+        // Closing the point dialog asks for no delete.
+        all.point.open();
+        all.point.close();
+        EXPECT_EQ(all.point.result(), QDialog::Rejected);
     }
 }
 
@@ -157,14 +162,6 @@ TEST(PointInfoDialog, BlueRulesAndTextsInTheirRectanglesAtTwoScales) {
         EXPECT_EQ(dark(QRect(80, 25, 45, 14)), 0);
         EXPECT_EQ(dark(QRect(0, 170, 240, 40)), 0);
     }
-}
-
-// Closing the point dialog asks for nothing.
-TEST(PointInfoDialog, ClosingItIsNoDeleteRequest) {
-    AllDialogs all(240);
-    all.point.open();
-    all.point.close();
-    EXPECT_EQ(all.point.result(), QDialog::Rejected);
 }
 
 void mouse(QWidget& pad, QEvent::Type type, QPoint at, Qt::MouseButtons held = Qt::LeftButton,
