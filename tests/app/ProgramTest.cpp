@@ -86,6 +86,7 @@ struct Navigation : ::testing::Test {
         program.setClientSize(240, 268);
         ASSERT_TRUE(view.openSiteFile(bandSite(dir, 227, 236)));
         program.boxes.shown.clear();
+        EXPECT_EQ(state(), (std::array{113, 118, 113, 118})); // centred, the bars in step
     }
     // The centre and the two bars.
     std::array<int, 4> state() const {

@@ -45,14 +45,16 @@ TEST(SiteFiles, OpenAsksToKeepThePointsPaintsThemAndSaveSiteDataWritesTheStore) 
     EXPECT_EQ(std::pair(view.picture(), view.picture()->display()),
               std::pair(picture, pictureBefore));
 
-    // Half way between the two points, shown at twice their size: the
-    // earlier one is selected and deleted.
+    // Shown at twice its size the site maps (110, 90) to (55, 45), nearer
+    // the point at (80, 50), which is deleted.
     program.setClientSize(240, 180);
     {
         const ModalWatch watch(clickButton("DELETE THIS POINT"));
-        QTest::mouseClick(view.viewport(), Qt::RightButton, {}, QPoint(110, 70));
+        QTest::mouseClick(view.viewport(), Qt::RightButton, {}, QPoint(110, 90));
     }
-    EXPECT_EQ(describe(SurveyStore), std::vector<std::string>{"FILL 80,50 000000000000 0 -100 "});
+    EXPECT_EQ(describe(SurveyStore),
+              (std::vector<std::string>{"TEST 30,20 001100000001 6 -62 lab",
+                                        "TEST 30,20 001100000002 6 -45 lab"}));
 
     // Save Site Data runs the sign-off, then writes the store stamped now.
     program.boxes.shown.clear();
