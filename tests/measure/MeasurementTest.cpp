@@ -3,8 +3,10 @@
 
 #include "SiteFixtures.h"
 
+#include <array>
 #include <gtest/gtest.h>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace marlow {
