@@ -1,11 +1,9 @@
 // The program's window under test, without a screen and without blocking:
-// message boxes and sounds are recorded (questions answered as told), modal
-// dialogs are driven from a timer while they run, and the simulated board
-// answers over a pseudo-terminal.
+// message boxes and sounds are recorded (questions answered as told), and
+// modal dialogs are driven from a timer while they run.
 #pragma once
 
 #include "SiteFixtures.h"
-#include "board/Simulator.h"
 #include "link/serial/SysfsRegistry.h"
 #include "shell/CMainFrame.h"
 #include "shell/ProgramStatics.h"
@@ -21,12 +19,16 @@
 #include <QToolBar>
 #include <chrono>
 #include <gtest/gtest.h>
-#include <mutex>
 #include <thread>
 
 namespace marlow::test {
 
 using namespace std::chrono_literals;
+
+// A box as "text|caption|icon".
+inline std::string box(const std::string& text, const std::string& caption, BoxIcon icon) {
+    return text + "|" + caption + "|" + std::to_string(static_cast<int>(icon));
+}
 
 struct RecordingBoxes final : MessageBoxes {
     BoxAnswer show(QWidget*, const MessageBoxRequest& request) override {
@@ -35,10 +37,11 @@ struct RecordingBoxes final : MessageBoxes {
             onShow(request);
         return request.buttons == BoxButtons::Ok ? BoxAnswer::Ok : answer;
     }
+    // Each box as box() gives it.
     std::vector<std::string> texts() const {
         std::vector<std::string> all;
-        for (const MessageBoxRequest& box : shown)
-            all.push_back(box.text);
+        for (const MessageBoxRequest& request : shown)
+            all.push_back(box(request.text, request.caption, request.icon));
         return all;
     }
     BoxAnswer answer = BoxAnswer::Yes; // to every question
@@ -63,7 +66,7 @@ struct TestProgram {
         frame.show();
     }
     // The initial update with this port and no start-up pause.
-    void start(const std::string& device) {
+    void start(const std::string& device = "/dev/marlow-test-no-such-port") {
         view.initialUpdate(SysfsRegistry("/nonexistent"), {device, 0ms});
     }
     void setClientSize(int width, int height) {
@@ -100,9 +103,10 @@ inline bool waitFor(const std::function<bool()>& condition, bool handleEvents = 
     return true;
 }
 
-// Runs the action on the next modal dialog once it runs.
+// Runs the action on the next modal dialog once it runs; by default closes
+// it.
 struct ModalWatch {
-    explicit ModalWatch(std::function<void(QWidget*)> action) {
+    explicit ModalWatch(std::function<void(QWidget*)> action = &QWidget::close) {
         QObject::connect(&poll, &QTimer::timeout, [this, action] {
             if (QWidget* modal = QApplication::activeModalWidget()) {
                 poll.stop();
@@ -127,29 +131,23 @@ inline std::function<void(QWidget*)> clickButton(const QString& text) {
     };
 }
 
-// A plan of colour 0, white; its table holds the six bands' colours at 1 to 6.
-inline SiteBitmap bandPlan(std::int32_t width, std::int32_t height) {
+// A new site file of a white plan whose table holds the six bands' colours
+// at 1 to 6, with these records as its stored points.
+inline std::string bandSite(const TempDir& dir, std::int32_t width, std::int32_t height,
+                            const std::vector<SurveyRecord>& records = {}) {
     SiteBitmap plan = testPlan(width, height);
     for (std::size_t i = 0; i <= RssiBands.size(); ++i) {
         const RgbColor c = i == 0 ? toolColor::White : RssiBands[i - 1].brush;
         std::copy_n(std::array{c.blue, c.green, c.red}.begin(), 3, &plan.colorTable[i * 4]);
     }
     std::fill(plan.pixels.begin(), plan.pixels.end(), 0);
-    return plan;
-}
-
-// A new site file of bandPlan holding these records as its stored points.
-inline std::string bandSite(const TempDir& dir, const std::string& name, std::int32_t width,
-                            std::int32_t height, const std::vector<SurveyRecord>& records = {}) {
-    const std::string path = dir.file(name);
+    const std::string path = dir.file("site.tws");
+    makeSite(path, plan);
     RecordList store;
     for (const SurveyRecord& record : records)
         appendRecord(store, record);
-    if (!createSite(path, bandPlan(width, height), 1'700'000'000))
-        throw std::runtime_error("cannot make " + path);
     SiteResult<OpenedSite> opened = openSite(path);
-    if (!opened ||
-        (!records.empty() && !saveSiteData(path, opened->file, store, BlankSignature{}, 0)))
+    if (!opened || !saveSiteData(path, opened->file, store, BlankSignature{}, 0))
         throw std::runtime_error("cannot store points in " + path);
     return path;
 }
@@ -157,31 +155,5 @@ inline std::string bandSite(const TempDir& dir, const std::string& name, std::in
 inline QRgb colorAt(const QImage& image, int x, int y) {
     return image.pixel(x, y) & 0xFFFFFFu;
 }
-
-// The simulated board on a pseudo-terminal, answering at once; it keeps
-// what it received.
-struct SimulatedBoard {
-    explicit SimulatedBoard(board::SimulatorConfig config) {
-        config.line.pacing = false;
-        config.line.onReceived = [this](std::span<const std::uint8_t> bytes) {
-            const std::lock_guard lock(mutex);
-            received.insert(received.end(), bytes.begin(), bytes.end());
-        };
-        simulator = board::makeSimulator(std::move(config));
-        if (!simulator->startOnPseudoTerminal())
-            throw std::runtime_error("no pseudo-terminal");
-    }
-    bool receivedBytes(const std::vector<std::uint8_t>& bytes) {
-        const std::lock_guard lock(mutex);
-        return std::search(received.begin(), received.end(), bytes.begin(), bytes.end()) !=
-               received.end();
-    }
-    std::mutex mutex;
-    std::vector<std::uint8_t> received;
-    std::unique_ptr<board::BoardServer> simulator;
-};
-
-// The start-scan command as it goes on the wire.
-inline const std::vector<std::uint8_t> StartScan = {0x11, 0x12, 0x03, 0x07, 0x11, 0x13};
 
 } // namespace marlow::test

@@ -3,8 +3,10 @@
 
 #include "SiteFixtures.h"
 
+#include <array>
 #include <gtest/gtest.h>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace marlow {
@@ -12,146 +14,100 @@ namespace {
 
 using test::appendRecord;
 using test::apRecord;
+using Lines = std::vector<std::string>;
 
-// A scan-list record after `samples` sightings summing to rssiSum.
-void heard(SharedRecordList& scan, std::uint8_t macTail, int rssiSum, int samples,
-           const std::string& ssid = "lab") {
-    SurveyRecord r = apRecord(0, 0, macTail, 0, ssid);
-    r.rssi = rssiSum;
-    r.sampleCount = samples;
-    scan.withLock([&](RecordList& list) {
-        RecordNode* node = nullptr;
-        ASSERT_EQ(list.newNode(node), RecordList::Ok);
-        node->record = r;
-        list.insertOrdered(node);
-    });
+// Scans as (MAC tail, RSSI sum, samples) per access point heard, committed
+// at (40, 50): the records stored, in the scan list's order, with averages
+// rounded toward zero; the best RSSI never below its floor; a scan that
+// heard nothing stores one placeholder and counts a location only.
+TEST(Commit, StoresTheScanAtThePointOrOnePlaceholder) {
+    const std::tuple<std::vector<std::array<int, 3>>, Lines, int> cases[] = {
+        {{{1, -70, 1}, {2, -121, 2}, {3, -95 * 5000, 5000}, {4, -50, 1}}, // beyond 16-bit sums
+         {"TEST 40,50 001100000003 6 -95 lab", "TEST 40,50 001100000002 6 -60 lab",
+          "TEST 40,50 001100000001 6 -70 lab", "TEST 40,50 001100000004 6 -50 lab"},
+         -50},
+        {{{1, -93, 1}}, {"TEST 40,50 001100000001 6 -93 lab"}, -90},
+        {{}, {"FILL 40,50 000000000000 0 0 FILL"}, -90},
+    };
+    for (const auto& [scanned, stored, best] : cases) {
+        SiteState site;
+        SharedRecordList scan;
+        RecordList store;
+        startMeasurement(site, scan, 40, 50, TakenPointName);
+        for (const auto& [macTail, rssiSum, samples] : scanned) {
+            SurveyRecord r = apRecord(0, 0, static_cast<std::uint8_t>(macTail), 0);
+            r.rssi = rssiSum;
+            r.sampleCount = samples;
+            scan.withLock([&](RecordList& list) {
+                RecordNode* node = nullptr;
+                ASSERT_EQ(list.newNode(node, r), RecordList::Ok);
+                list.insertOrdered(node);
+            });
+        }
+        EXPECT_EQ(commitScan(site, scan, store), !scanned.empty());
+        EXPECT_EQ(test::describe(store), stored);
+        EXPECT_EQ(std::tuple(site.lastBestRssi, site.locationCount, site.apRecordCount),
+                  std::tuple(best, 1, static_cast<int>(scanned.size())));
+    }
 }
 
-class Measure : public ::testing::Test {
-protected:
-    void SetUp() override { startMeasurement(site, scan, 40, 50, TakenPointName); }
+// The selection as "first index x,y count best MAC SSID".
+std::string selection(const SiteState& s) {
+    return std::to_string(s.selFirstIndex) + " " + std::to_string(int(s.selX)) + "," +
+           std::to_string(int(s.selY)) + " " + std::to_string(s.selApCount) + " " +
+           std::to_string(s.selBestRssi) + " " + s.selBestMacText + " " + s.selBestSsid;
+}
 
-    std::vector<int> storedRssi() const {
-        std::vector<int> out;
-        for (const SurveyRecord& r : store)
-            out.push_back(r.rssi);
-        return out;
+// The stored records, the tap, and the selection, or "" when nothing lies
+// within the radius (squared distance 3200) and nothing changes.
+TEST(Select, TheNearestRunWithinTheRadiusWithItsStrongestAccessPoint) {
+    const std::tuple<std::vector<SurveyRecord>, std::pair<int, int>, std::string> cases[] = {
+        // The earlier of equally strong access points stays the strongest.
+        {{apRecord(10, 10, 1, -70), apRecord(100, 100, 2, -80, "a"),
+          apRecord(100, 100, 3, -45, "strong"), apRecord(100, 100, 4, -45, "later"),
+          apRecord(300, 300, 5, -30)},
+         {110, 95},
+         "2 100,100 3 -45 001100000003 strong"},
+        {{apRecord(100, 100, 1, -50)}, {140, 140}, "1 100,100 1 -50 001100000001 lab"},
+        {{apRecord(100, 100, 1, -50)}, {141, 139}, ""}, // 41^2 + 39^2 = 3202
+        {{apRecord(100, 100, 1, -50)}, {140, 141}, ""},
+        {{apRecord(10, 0, 1, -50), apRecord(-10, 0, 2, -50)},
+         {0, 0},
+         "1 10,0 1 -50 001100000001 lab"},
+        {{test::committedPlaceholder(5, 5)}, {5, 5}, "1 5,5 1 0 000000000000 FILL"},
+        // A point of only very weak records has no strongest access point.
+        {{apRecord(5, 5, 1, -125)}, {5, 5}, "1 5,5 1 -120  "},
+    };
+    for (const auto& [records, tap, expected] : cases) {
+        SiteState site;
+        site.selFirstIndex = 77;
+        RecordList store;
+        for (const SurveyRecord& r : records)
+            appendRecord(store, r);
+        const std::string before = selection(site);
+        EXPECT_EQ(selectNearestPoint(site, store, tap.first, tap.second), !expected.empty());
+        EXPECT_EQ(selection(site), expected.empty() ? before : expected);
     }
+}
 
+TEST(Select, RemovingTheSelectionRemovesExactlyItsRunAndKeepsTheCounters) {
     SiteState site;
-    SharedRecordList scan;
-    RecordList store;
-};
-
-TEST_F(Measure, CommitStoresTheScanInListOrderWithAverages) {
-    heard(scan, 1, -70, 1);
-    heard(scan, 2, -50, 1);
-    heard(scan, 3, -60, 1);
-    EXPECT_TRUE(commitScan(site, scan, store));
-    EXPECT_EQ(storedRssi(), (std::vector<int>{-70, -60, -50}));
-    for (const SurveyRecord& r : store) {
-        EXPECT_EQ(r.x, 40);
-        EXPECT_EQ(r.y, 50);
-        EXPECT_STREQ(r.pointName, "TEST");
-        EXPECT_STREQ(r.ssid, "lab");
-    }
-    EXPECT_EQ(site.lastBestRssi, -50);
-    EXPECT_EQ(site.locationCount, 1);
-    EXPECT_EQ(site.apRecordCount, 3);
-}
-
-TEST_F(Measure, AverageRoundsTowardZeroAndStaysRightForLongScans) {
-    heard(scan, 1, -121, 2);
-    heard(scan, 2, -95 * 5000, 5000); // far beyond what a 16-bit sum holds
-    commitScan(site, scan, store);
-    EXPECT_EQ(storedRssi(), (std::vector<int>{-95, -60}));
-}
-
-TEST_F(Measure, WeakPointKeepsTheBestRssiFloor) {
-    heard(scan, 1, -93, 1);
-    commitScan(site, scan, store);
-    EXPECT_EQ(site.lastBestRssi, -90);
-}
-
-TEST_F(Measure, ScanThatHeardNothingStoresOnePlaceholder) {
-    EXPECT_FALSE(commitScan(site, scan, store));
-    ASSERT_EQ(store.size(), 1u);
-    const SurveyRecord& r = *store.begin();
-    EXPECT_EQ(r.channel, 0);
-    EXPECT_EQ(r.rssi, 0);
-    EXPECT_STREQ(r.pointName, "FILL");
-    EXPECT_STREQ(r.ssid, "FILL");
-    EXPECT_STREQ(r.macText, "000000000000");
-    EXPECT_EQ(r.x, 40);
-    EXPECT_EQ(site.locationCount, 1);
-    EXPECT_EQ(site.apRecordCount, 0);
-    EXPECT_EQ(site.lastBestRssi, -90);
-}
-
-TEST_F(Measure, SelectsTheNearestRunAndSummarisesIt) {
-    appendRecord(store, apRecord(10, 10, 1, -70));
-    appendRecord(store, apRecord(100, 100, 2, -80, "a"));
-    appendRecord(store, apRecord(100, 100, 3, -45, "strong"));
-    appendRecord(store, apRecord(100, 100, 4, -60, "b"));
-    appendRecord(store, apRecord(300, 300, 5, -30));
-    ASSERT_TRUE(selectNearestPoint(site, store, 110, 95));
-    EXPECT_EQ(site.selFirstIndex, 2);
-    EXPECT_EQ(site.selX, 100.0);
-    EXPECT_EQ(site.selY, 100.0);
-    EXPECT_EQ(site.selApCount, 3);
-    EXPECT_EQ(site.selBestRssi, -45);
-    EXPECT_STREQ(site.selBestSsid, "strong");
-    EXPECT_STREQ(site.selBestMacText, "001100000003");
-}
-
-TEST_F(Measure, FarTapSelectsNothingAndChangesNothing) {
-    appendRecord(store, apRecord(100, 100, 1, -50));
-    site.selFirstIndex = 77;
-    // 40^2 + 41^2 = 3281: beyond the radius though within the search bound.
-    EXPECT_FALSE(selectNearestPoint(site, store, 140, 141));
-    EXPECT_EQ(site.selFirstIndex, 77);
-    // Exactly on the radius: 40^2 + 40^2 = 3200.
-    EXPECT_TRUE(selectNearestPoint(site, store, 140, 140));
-}
-
-TEST_F(Measure, EqualDistancesSelectTheEarlierPoint) {
-    appendRecord(store, apRecord(10, 0, 1, -50));
-    appendRecord(store, apRecord(-10, 0, 2, -50));
-    ASSERT_TRUE(selectNearestPoint(site, store, 0, 0));
-    EXPECT_EQ(site.selX, 10.0);
-}
-
-TEST_F(Measure, PlaceholderCountsAsOneAccessPoint) {
-    appendRecord(store, test::committedPlaceholder(5, 5));
-    ASSERT_TRUE(selectNearestPoint(site, store, 5, 5));
-    EXPECT_EQ(site.selApCount, 1);
-    EXPECT_EQ(site.selBestRssi, 0);
-    EXPECT_STREQ(site.selBestSsid, "FILL");
-}
-
-TEST_F(Measure, PointOfOnlyVeryWeakRecordsHasNoStrongestAccessPoint) {
-    appendRecord(store, apRecord(5, 5, 1, -125));
-    ASSERT_TRUE(selectNearestPoint(site, store, 5, 5));
-    EXPECT_EQ(site.selBestRssi, -120);
-    EXPECT_STREQ(site.selBestMacText, "");
-    EXPECT_STREQ(site.selBestSsid, "");
-}
-
-TEST_F(Measure, RemovingASelectedPointRemovesExactlyItsRun) {
-    appendRecord(store, apRecord(10, 10, 1, -70));
-    appendRecord(store, apRecord(100, 100, 2, -80));
-    appendRecord(store, apRecord(100, 100, 3, -45));
-    appendRecord(store, apRecord(10, 10, 4, -30));
     site.locationCount = 3;
     site.apRecordCount = 4;
+    RecordList store;
+    for (const SurveyRecord& r : {apRecord(10, 10, 1, -70), apRecord(100, 100, 2, -80),
+                                  apRecord(100, 100, 3, -45), apRecord(10, 10, 4, -30)})
+        appendRecord(store, r);
     ASSERT_TRUE(selectNearestPoint(site, store, 100, 100));
     removeSelectedPoint(site, store);
-    EXPECT_EQ(storedRssi(), (std::vector<int>{-70, -30}));
-    EXPECT_EQ(site.locationCount, 3);
-    EXPECT_EQ(site.apRecordCount, 4);
+    EXPECT_EQ(test::describe(store),
+              (Lines{"TEST 10,10 001100000001 6 -70 lab", "TEST 10,10 001100000004 6 -30 lab"}));
+    EXPECT_EQ(std::pair(site.locationCount, site.apRecordCount), std::pair(3, 4));
 }
 
-TEST_F(Measure, SelectionAndRemovalWorkPastSixteenBitPositions) {
+TEST(Select, SelectionAndRemovalWorkPastSixteenBitPositions) {
+    SiteState site;
+    RecordList store;
     for (int i = 0; i < 40000; ++i)
         appendRecord(store, apRecord(i, 0, 1, -60));
     ASSERT_TRUE(selectNearestPoint(site, store, 39990, 0));

@@ -8,51 +8,32 @@
 #include "store/SurveyRecord.h"
 
 #include <cstdint>
-#include <cstring>
 #include <new>
 #include <string>
 
 namespace marlow::test {
 
-struct RecordFields {
-    std::int32_t x = 0;
-    std::int32_t y = 0;
-    std::string name = "TEST";
-    std::uint8_t mac[6] = {};
-    std::string ssid;
-    std::int16_t channel = 6;
-    std::int16_t rssi = -60;
-};
-
-inline SurveyRecord makeRecord(const RecordFields& fields) {
+// An access-point record whose MAC is 00 11 00 00 00 macTail.
+inline SurveyRecord apRecord(std::int32_t x, std::int32_t y, std::uint8_t macTail,
+                             std::int16_t rssi, const std::string& ssid = "lab",
+                             std::int16_t channel = 6, const std::string& name = "TEST") {
     SurveyRecord r;
-    r.x = fields.x;
-    r.y = fields.y;
-    setText(r.pointName, fields.name);
-    std::memcpy(r.macAddr, fields.mac, sizeof r.macAddr);
+    r.x = x;
+    r.y = y;
+    setText(r.pointName, name);
+    r.macAddr[1] = macTail ? 0x11 : 0;
+    r.macAddr[5] = macTail;
     formatMacText(r.macText, r.macAddr);
-    setText(r.ssid, fields.ssid);
-    r.channel = fields.channel;
-    r.rssi = fields.rssi;
+    setText(r.ssid, ssid);
+    r.channel = channel;
+    r.rssi = rssi;
     r.sampleCount = 1;
     return r;
 }
 
-// An access-point record whose MAC ends in the given byte.
-inline SurveyRecord apRecord(std::int32_t x, std::int32_t y, std::uint8_t macTail,
-                             std::int16_t rssi, const std::string& ssid = "lab",
-                             std::int16_t channel = 6) {
-    return makeRecord({.x = x,
-                       .y = y,
-                       .mac = {0x00, 0x11, 0, 0, 0, macTail},
-                       .ssid = ssid,
-                       .channel = channel,
-                       .rssi = rssi});
-}
-
 // The placeholder that a scan which heard nothing commits.
 inline SurveyRecord committedPlaceholder(std::int32_t x, std::int32_t y) {
-    return makeRecord({.x = x, .y = y, .name = "FILL", .ssid = "FILL", .channel = 0, .rssi = 0});
+    return apRecord(x, y, 0, 0, "FILL", 0, "FILL");
 }
 
 inline void appendRecord(RecordList& list, const SurveyRecord& record) {
@@ -87,9 +68,9 @@ inline SiteBitmap testPlan(std::int32_t width, std::int32_t height) {
     return plan;
 }
 
-// A new, empty site file made from testPlan(width, height).
-inline void makeSite(const std::string& path, std::int32_t width = 13, std::int32_t height = 7) {
-    if (!createSite(path, testPlan(width, height), 1'700'000'000))
+// A new, empty site file made from the plan, by default testPlan(13, 7).
+inline void makeSite(const std::string& path, const SiteBitmap& plan = testPlan(13, 7)) {
+    if (!createSite(path, plan, 1'700'000'000))
         throw std::runtime_error("cannot create " + path);
 }
 

@@ -15,12 +15,9 @@ namespace marlow::test {
 
 class TempDir {
 public:
-    TempDir() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "marlow-test-XXXXXX").string();
-        if (!::mkdtemp(pattern.data()))
+    TempDir() : m_path((std::filesystem::temp_directory_path() / "marlow-test-XXXXXX").string()) {
+        if (!::mkdtemp(m_path.data()))
             throw std::runtime_error("mkdtemp failed");
-        m_path = pattern;
     }
     ~TempDir() {
         std::error_code ignored;
@@ -55,9 +52,7 @@ inline Bytes readBytes(const std::string& path) {
 
 inline void writeBytes(const std::string& path, const Bytes& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-    if (!out)
+    if (!out.write(reinterpret_cast<const char*>(bytes.data()), std::ssize(bytes)))
         throw std::runtime_error("cannot write " + path);
 }
 

@@ -29,7 +29,7 @@ struct ToolRun {
 
 class TwsTool : public ::testing::Test {
 protected:
-    void SetUp() override { test::makeSite(site, 13, 7); }
+    void SetUp() override { test::makeSite(site); }
 
     // Runs tws with its output and errors caught in files; every word quoted.
     ToolRun run(const std::vector<std::string>& args) const {

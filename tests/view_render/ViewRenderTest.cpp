@@ -1,9 +1,9 @@
-// The view's drawing rendered into images: the RSSI colour scale; the site
-// picture with its colour table, marks in the nearest table colours clipped
-// to it and its 32-bit copy kept in step; the map screen's stretched
-// picture, white margins and cross-hair combined with AND; the survey
-// screen's channel grid, radar and rows; the title screen's texts; and the
-// pictures and sounds compiled into the program's resources.
+// The view's drawing rendered into images: the site picture with its
+// colour table, marks in the nearest table colours clipped to it and its
+// 32-bit copy kept in step; the map screen's stretched picture, white
+// margins and cross-hair combined with AND; the survey screen's channel
+// grid, radar and rows; the title screen's texts; and the pictures and
+// sounds compiled into the program's resources.
 #include "SiteFixtures.h"
 #include "view/ArtPaths.h"
 #include "view/ScreenPainters.h"
@@ -14,6 +14,7 @@
 #include <climits>
 #include <functional>
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace marlow {
 namespace {
@@ -27,6 +28,14 @@ const QRgb DarkGreen = qRgb(0, 128, 0);
 // the colour of the first.
 constexpr std::uint8_t TintedBandEntry[RssiBandCount] = {250, 251, 252, 253, 254, 0};
 const QRgb Red = qRgb(245, 6, 6);
+
+// The image's pixels at the points.
+std::vector<QRgb> pixels(const QImage& image, const std::vector<QPoint>& points) {
+    std::vector<QRgb> out;
+    for (const QPoint p : points)
+        out.push_back(image.pixel(p));
+    return out;
+}
 
 // Paints into a new 32-bit image of the given size, first filled with
 // Unpainted so that untouched pixels show.
@@ -64,6 +73,13 @@ protected:
         full.showAll({0, 0, 227, 236});
     }
     int at(int x, int y) const { return picture.indexed().pixelIndex(x, y); }
+    // The picture's table entries at the points.
+    std::vector<int> entries(const std::vector<QPoint>& points) const {
+        std::vector<int> out;
+        for (const QPoint p : points)
+            out.push_back(at(p.x(), p.y()));
+        return out;
+    }
     static void expectDisplayInStep(const SitePicture& shown) {
         EXPECT_EQ(shown.display(), shown.indexed().convertToFormat(QImage::Format_RGB32));
     }
@@ -74,15 +90,6 @@ protected:
         });
     }
 };
-
-TEST(RssiScale, BandsAreTestedFromTheTop) {
-    const int bandOf[][2] = {{127, 1}, {-39, 1}, {-40, 2}, {-49, 2}, {-50, 3}, {-59, 3},
-                             {-60, 4}, {-69, 4}, {-70, 5}, {-79, 5}, {-80, 6}, {INT_MIN, 6}};
-    for (const auto& [rssi, band] : bandOf) {
-        EXPECT_EQ(rssiBandNumber(rssi), band) << "rssi " << rssi;
-        EXPECT_EQ(rssiBand(rssi).number, band) << "rssi " << rssi;
-    }
-}
 
 TEST_F(ViewRender, PictureKeepsTheColorTableAndTurnsABottomUpPlanUpright) {
     ASSERT_EQ(picture.indexed().colorCount(), 256);
@@ -106,32 +113,32 @@ TEST_F(ViewRender, PictureKeepsTheColorTableAndTurnsABottomUpPlanUpright) {
     empty.eraseMark({0, 0, 30, 30});
 }
 
-TEST_F(ViewRender, MarkTakesTheNearestTableEntryOfItsBand) {
+// The disc fills the box (x - 10, y - 10)-(x + 10, y + 10) without its right
+// and bottom edges, and leaves the box's corners, in the table entry nearest
+// its band's colours, fill and outline alike; drawMarkIn follows its box,
+// and erasing whitens the whole disc in its box.
+TEST_F(ViewRender, MarkIsADiscInItsBandsNearestEntryAndEraseWhitensIt) {
     const int rssiOfBand[RssiBandCount] = {-30, -45, -55, -65, -75, -120};
     for (int band = 0; band < RssiBandCount; ++band) {
         picture.drawMark(30, 20, rssiOfBand[band]);
-        // The fill and the outline alike.
-        EXPECT_EQ(at(30, 20), TintedBandEntry[band]) << "band " << band + 1;
-        EXPECT_EQ(at(20, 20), TintedBandEntry[band]) << "band " << band + 1;
+        EXPECT_EQ(entries({{30, 20}, {20, 20}}), std::vector<int>(2, TintedBandEntry[band]))
+            << "band " << band + 1;
         expectDisplayInStep(picture);
     }
-}
-
-// The disc fills the box (x - 10, y - 10)-(x + 10, y + 10) without its right
-// and bottom edges, and leaves the box's corners; drawMarkIn follows its box.
-TEST_F(ViewRender, DiscIsInscribedInItsBox) {
-    picture.drawMark(30, 20, -30);
     // dx, dy from the centre, painted or not.
     const int cases[][3] = {{-10, 0, 1}, {9, 0, 1},     {0, -10, 1}, {0, 9, 1},
                             {-7, -7, 1}, {10, 0, 0},    {-11, 0, 0}, {0, 10, 0},
                             {0, -11, 0}, {-10, -10, 0}, {9, 9, 0}};
     for (const auto& [dx, dy, painted] : cases)
         EXPECT_EQ(at(30 + dx, 20 + dy) != Grey, painted == 1) << dx << "," << dy;
-    picture.drawMarkIn({40, 10, 60, 30}, -45);
-    EXPECT_EQ(at(50, 20), TintedBandEntry[1]);
-    EXPECT_EQ(at(40, 20), TintedBandEntry[1]);
-    EXPECT_EQ(at(50, 30), Grey);
-    EXPECT_EQ(at(40, 10), Grey);
+    picture.drawMarkIn({60, 10, 80, 30}, -45);
+    EXPECT_EQ(entries({{70, 20}, {60, 20}, {70, 30}, {60, 10}}),
+              (std::vector<int>{TintedBandEntry[1], TintedBandEntry[1], Grey, Grey}));
+
+    picture.eraseMark({15, 5, 45, 35});
+    EXPECT_EQ(entries({{30, 20}, {20, 20}, {30, 10}, {15, 20}, {44, 20}, {45, 20}, {15, 5}}),
+              (std::vector<int>{255, 255, 255, 255, 255, Grey, Grey}));
+    expectDisplayInStep(picture);
 }
 
 TEST_F(ViewRender, MarksAreClippedToThePictureEvenAtExtremeCoordinates) {
@@ -148,41 +155,25 @@ TEST_F(ViewRender, MarksAreClippedToThePictureEvenAtExtremeCoordinates) {
     EXPECT_EQ(picture.indexed(), before);
 
     picture.drawMark(3, 3, -30);
-    EXPECT_EQ(at(0, 3), TintedBandEntry[0]);
-    EXPECT_EQ(at(3, 0), TintedBandEntry[0]);
-    EXPECT_EQ(at(12, 3), TintedBandEntry[0]);
-    EXPECT_EQ(at(13, 3), Grey);
     picture.drawMark(226, 235, -30);
-    EXPECT_EQ(at(226, 235), TintedBandEntry[0]);
+    const int red = TintedBandEntry[0];
+    EXPECT_EQ(entries({{0, 3}, {3, 0}, {12, 3}, {13, 3}, {226, 235}}),
+              (std::vector<int>{red, red, red, Grey, red}));
     expectDisplayInStep(picture);
     picture.drawMarkIn({INT_MIN, INT_MIN, INT_MAX, INT_MAX}, -45);
-    EXPECT_EQ(at(0, 0), TintedBandEntry[1]);
-    EXPECT_EQ(at(226, 235), TintedBandEntry[1]);
-}
-
-TEST_F(ViewRender, EraseWhitensTheWholeDiscInItsBox) {
-    picture.drawMark(30, 20, -65);
-    picture.eraseMark({15, 5, 45, 35});
-    const int expected[][3] = {{30, 20, 255}, {20, 20, 255},  {30, 10, 255}, {15, 20, 255},
-                               {44, 20, 255}, {45, 20, Grey}, {15, 5, Grey}};
-    for (const auto& [x, y, entry] : expected)
-        EXPECT_EQ(at(x, y), entry) << x << "," << y;
-    expectDisplayInStep(picture);
+    EXPECT_EQ(entries({{0, 0}, {226, 235}}), std::vector<int>(2, TintedBandEntry[1]));
 }
 
 TEST_F(ViewRender, MapFullViewShowsTheDiscInPlaceAndOnlyTheCrosshairsBlack) {
     picture.drawMark(50, 60, -30);
     const QImage image = render(full, &picture);
-    // The disc's centre lies at 50 * 240 / 227, 60 * 268 / 236.
-    EXPECT_EQ(image.pixel(53, 68), Red);
-    EXPECT_EQ(image.pixel(67, 68), PlanColor);
-    EXPECT_EQ(image.pixel(239, 267), PlanColor);
-    // The ring, 13 pixels right of and above the centre, is black; the
-    // centre itself and the cross-hair's corner show the map.
-    EXPECT_EQ(image.pixel(120 + 13, 134), Black);
-    EXPECT_EQ(image.pixel(120, 134 - 13), Black);
-    EXPECT_EQ(image.pixel(120, 134), PlanColor);
-    EXPECT_EQ(image.pixel(104, 118), PlanColor);
+    // The disc's centre lies at 50 * 240 / 227, 60 * 268 / 236. The ring,
+    // 13 pixels right of and above the centre, is black; the centre itself
+    // and the cross-hair's corner show the map.
+    EXPECT_EQ(
+        pixels(image,
+               {{53, 68}, {67, 68}, {239, 267}, {133, 134}, {120, 121}, {120, 134}, {104, 118}}),
+        (std::vector<QRgb>{Red, PlanColor, PlanColor, Black, Black, PlanColor, PlanColor}));
 }
 
 TEST_F(ViewRender, MapPanPastTheLeftEdgeLeavesAWhiteMarginAndZoomStretches) {
@@ -190,20 +181,15 @@ TEST_F(ViewRender, MapPanPastTheLeftEdgeLeavesAWhiteMarginAndZoomStretches) {
     MapViewport viewport = full;
     viewport.panLeft(10);
     QImage image = render(viewport, &picture);
-    for (const int y : {0, 134, 267}) {
-        EXPECT_EQ(image.pixel(9, y), White) << y;
-        EXPECT_EQ(image.pixel(10, y), PlanColor) << y;
-    }
-    EXPECT_EQ(image.pixel(239, 0), PlanColor);
+    EXPECT_EQ(pixels(image, {{9, 0}, {9, 134}, {9, 267}, {10, 0}, {10, 134}, {10, 267}, {239, 0}}),
+              (std::vector<QRgb>{White, White, White, PlanColor, PlanColor, PlanColor, PlanColor}));
 
     // Zoomed in, the 20-pixel mark at the centre spans about 40 window pixels.
     viewport = full;
     viewport.zoomIn();
     image = render(viewport, &picture);
-    EXPECT_EQ(image.pixel(120 - 18, 134), Red);
-    EXPECT_EQ(image.pixel(120 + 17, 134), Red);
-    EXPECT_EQ(image.pixel(120 - 24, 134), PlanColor);
-    EXPECT_EQ(image.pixel(0, 0), PlanColor);
+    EXPECT_EQ(pixels(image, {{120 - 18, 134}, {120 + 17, 134}, {120 - 24, 134}, {0, 0}}),
+              (std::vector<QRgb>{Red, Red, PlanColor, PlanColor}));
 }
 
 TEST_F(ViewRender, MapWithoutAPictureOrAVisibleRangeIsWhiteButTheCrosshair) {
@@ -218,11 +204,8 @@ TEST_F(ViewRender, MapWithoutAPictureOrAVisibleRangeIsWhiteButTheCrosshair) {
                                                                        {&emptyRange, &picture},
                                                                        {&collapsed, &picture}};
     for (const auto& [viewport, shown] : cases) {
-        const QImage image = render(*viewport, shown);
-        EXPECT_EQ(image.pixel(0, 0), White);
-        EXPECT_EQ(image.pixel(239, 267), White);
-        EXPECT_EQ(image.pixel(120, 134), White);
-        EXPECT_EQ(image.pixel(133, 134), Black);
+        EXPECT_EQ(pixels(render(*viewport, shown), {{0, 0}, {239, 267}, {120, 134}, {133, 134}}),
+                  (std::vector<QRgb>{White, White, White, Black}));
     }
 }
 
@@ -267,12 +250,21 @@ TEST(SurveyScreen, GridOfSevenColumnsInTwoRowsHighlightsOnlyTheScannedChannel) {
                 << "channel " << channel;
             EXPECT_GT(countPixels(image, text, greenish), 0) << "channel " << channel;
         }
-        // The frames: outer edges, a column rule, the rows' shared edge.
-        for (const QPoint p : {QPoint(50, 10), QPoint(224, 10), QPoint(100, 10), QPoint(60, 0),
-                               QPoint(60, 23), QPoint(60, 25), QPoint(60, 48)})
-            EXPECT_EQ(image.pixel(p), DarkGreen) << p.x() << "," << p.y();
-        for (const QPoint p : {QPoint(49, 10), QPoint(225, 10), QPoint(60, 24), QPoint(60, 1)})
-            EXPECT_EQ(image.pixel(p), Black) << p.x() << "," << p.y();
+        // The frames (outer edges, a column rule, the rows' shared edge) and
+        // the black beside them.
+        EXPECT_EQ(pixels(image, {{50, 10},
+                                 {224, 10},
+                                 {100, 10},
+                                 {60, 0},
+                                 {60, 23},
+                                 {60, 25},
+                                 {60, 48},
+                                 {49, 10},
+                                 {225, 10},
+                                 {60, 24},
+                                 {60, 1}}),
+                  (std::vector<QRgb>{DarkGreen, DarkGreen, DarkGreen, DarkGreen, DarkGreen,
+                                     DarkGreen, DarkGreen, Black, Black, Black, Black}));
     }
 }
 
@@ -300,10 +292,8 @@ TEST(SurveyScreen, HeadsRadarAndRowTextsCutAtTheirColumns) {
         EXPECT_GT(countPixels(image, head, whitish), 0) << head.x();
     EXPECT_EQ(countPixels(image, {0, 66, 240, 268 - 66}, lit), 0);
     // The radar picture shrunk to 50 x 50 at the top left.
-    EXPECT_EQ(image.pixel(0, 0), qRgb(10, 200, 30));
-    EXPECT_EQ(image.pixel(49, 49), qRgb(10, 200, 30));
-    EXPECT_EQ(image.pixel(50, 49), Black);
-    EXPECT_EQ(image.pixel(17, 50), Black);
+    EXPECT_EQ(pixels(image, {{0, 0}, {49, 49}, {50, 49}, {17, 50}}),
+              (std::vector<QRgb>{qRgb(10, 200, 30), qRgb(10, 200, 30), Black, Black}));
 
     image = renderSurvey({240, 268}, 0, {{11, std::string(40, 'W'), std::string(32, 'W'), -51}});
     EXPECT_EQ(countPixels(image, {0, 0, 50, 50}, lit), 0);
@@ -331,14 +321,12 @@ TEST(TitleScreen, TextsStandInTheirRectanglesAndScaleOverTheStretchedSplash) {
     // Nothing between the firmware and serial texts; without a splash the
     // window's own background stays.
     EXPECT_EQ(countPixels(image, {115, 3, 40, 15}, whitish), 0);
-    EXPECT_EQ(image.pixel(120, 150), Unpainted);
-    EXPECT_EQ(image.pixel(2, 2), Unpainted);
+    EXPECT_EQ(pixels(image, {{120, 150}, {2, 2}}), std::vector<QRgb>(2, Unpainted));
 
     QImage splash(240, 320, QImage::Format_RGB32);
     splash.fill(qRgb(20, 30, 90));
     image = renderTitle({300, 400}, splash);
-    EXPECT_EQ(image.pixel(150, 200), qRgb(20, 30, 90));
-    EXPECT_EQ(image.pixel(299, 399), qRgb(20, 30, 90));
+    EXPECT_EQ(pixels(image, {{150, 200}, {299, 399}}), std::vector<QRgb>(2, qRgb(20, 30, 90)));
     // The name lies at 25 to 37 of 240.
     EXPECT_GT(countPixels(image, {0, 32, 300, 14}, whitish), 0);
     EXPECT_EQ(countPixels(image, {0, 48, 300, 200}, whitish), 0);
@@ -346,8 +334,8 @@ TEST(TitleScreen, TextsStandInTheirRectanglesAndScaleOverTheStretchedSplash) {
 
 TEST(ArtResources, PicturesAndIconsAtTheirSizesAndSoundsEightBitMonoPcmOfTheirLength) {
     const ViewArt art = ViewArt::load();
-    EXPECT_EQ(art.crosshair.size(), QSize(32, 32));
-    EXPECT_EQ(art.splash.size(), QSize(240, 320));
+    EXPECT_EQ(std::pair(art.crosshair.size(), art.splash.size()),
+              std::pair(QSize(32, 32), QSize(240, 320)));
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(art.radar[i].size(), QSize(104, 104)) << i;
         EXPECT_NE(art.radar[i], art.radar[(i + 1) % 4]) << i;
@@ -355,8 +343,9 @@ TEST(ArtResources, PicturesAndIconsAtTheirSizesAndSoundsEightBitMonoPcmOfTheirLe
     for (const char* path : {art::OpenIcon, art::SaveIcon, art::ColorsIcon, art::ZoomInIcon,
                              art::ZoomOutIcon, art::HelpIcon, art::AboutIcon, art::AppIcon}) {
         const QImage image(QString::fromLatin1(path));
-        EXPECT_EQ(image.size(), path == art::AppIcon ? QSize(64, 64) : QSize(16, 16)) << path;
-        EXPECT_TRUE(image.hasAlphaChannel()) << path;
+        EXPECT_EQ(std::pair(image.size(), image.hasAlphaChannel()),
+                  std::pair(path == art::AppIcon ? QSize(64, 64) : QSize(16, 16), true))
+            << path;
     }
     for (const auto& [path, seconds] :
          {std::pair(art::PingSound, 1.7), std::pair(art::RedAlertSound, 1.0)}) {

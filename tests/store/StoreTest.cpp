@@ -1,8 +1,12 @@
-// RecordList: positions, results, ordered insertion and whole-list walks.
+// The store: the record list's positions, results, ordered insertion and
+// whole-list walks; record texts; the survey reset and the start of a
+// measurement.
 #include "store/RecordList.h"
+#include "store/SiteState.h"
 
 #include <gtest/gtest.h>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace marlow {
@@ -91,10 +95,8 @@ TEST(RecordList, FindByMacMatchesExactTextOnly) {
     RecordNode* node = fill(list, {0})[0];
     const std::uint8_t mac[6] = {0x00, 0x1a, 0x2b, 0x3c, 0x4d, 0x5e};
     formatMacText(node->record.macText, mac);
-    EXPECT_STREQ(node->record.macText, "001A2B3C4D5E");
-
-    EXPECT_EQ(list.findByMac("001A2B3C4D5E", found), RecordList::Ok);
-    EXPECT_EQ(found, node);
+    EXPECT_EQ(std::pair(list.findByMac("001A2B3C4D5E", found), found),
+              std::pair(RecordList::Ok, node));
     EXPECT_EQ(list.findByMac("001a2b3c4d5e", found), RecordList::NotFound);
     EXPECT_EQ(list.findByMac("001A2B3C4D", found), RecordList::NotFound);
 }
@@ -115,11 +117,28 @@ TEST(RecordList, WalksAndCountsPastSixteenBitPositions) {
 TEST(SurveyRecordText, FieldsAreCutToFitAndZeroedBehindTheText) {
     SurveyRecord r;
     setText(r.ssid, std::string(200, 'w'));
-    EXPECT_EQ(textOf(r.ssid).size(), sizeof r.ssid - 1);
+    EXPECT_EQ(textOf(r.ssid), std::string(sizeof r.ssid - 1, 'w'));
     setText(r.ssid, "lab");
-    EXPECT_EQ(textOf(r.ssid), "lab");
-    for (std::size_t i = 3; i < sizeof r.ssid; ++i)
-        ASSERT_EQ(r.ssid[i], '\0') << "byte " << i;
+    EXPECT_EQ(std::string(r.ssid, sizeof r.ssid), "lab" + std::string(sizeof r.ssid - 3, '\0'));
+}
+
+TEST(SiteState, ResetEmptiesTheStoreAndMeasurementStartEmptiesTheScan) {
+    SiteState site;
+    RecordList store;
+    SharedRecordList scan;
+    ASSERT_EQ(store.appendCopy(SurveyRecord{}), RecordList::Ok);
+    scan.withLock(
+        [](RecordList& list) { ASSERT_EQ(list.appendCopy(SurveyRecord{}), RecordList::Ok); });
+    site.locationCount = 4;
+    site.apRecordCount = 9;
+    resetSurvey(site, store);
+    EXPECT_EQ(std::tuple(store.size(), site.locationCount, site.apRecordCount),
+              std::tuple(0u, 0, 0));
+
+    startMeasurement(site, scan, 120, -7, std::string(50, 'n'));
+    EXPECT_EQ(std::tuple(site.newX, site.newY, textOf(site.newName)),
+              std::tuple(120, -7, std::string(32, 'n')));
+    EXPECT_TRUE(scan.withLock([](const RecordList& list) { return list.empty(); }));
 }
 
 } // namespace
