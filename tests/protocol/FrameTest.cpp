@@ -1,8 +1,9 @@
-// Frames of the board protocol. The encoder: its bytes, its limit and the
-// round trip through the parser. The receive state machine: the transitions
-// that whole frames do not take, then streams with read time-outs, lost
-// frames, bytes between frames and payloads too large for the buffer; and
-// feeding it spans as the board does.
+// Frames of the board protocol. The encoder: its bytes and its limit. The
+// receive state machine: the transitions that whole frames do not take, lost
+// frames, encoded frames taken back across read time-outs and bytes between
+// frames, payloads too large for the buffer; and feeding it spans as the
+// board does.
+#include "Frames.h"
 #include "protocol/FrameCodec.h"
 #include "protocol/FrameParser.h"
 
@@ -21,11 +22,7 @@ using Deliveries = std::vector<Delivery>;
 using Reads = std::vector<int>;
 constexpr int TimeOut = -1;
 
-Bytes frameOf(std::uint8_t type, const Bytes& payload) {
-    Bytes out;
-    appendFrame(out, type, payload);
-    return out;
-}
+using test::frameBytes;
 
 Reads concat(const Bytes& head, const Bytes& tail) {
     Reads all(head.begin(), head.end());
@@ -74,36 +71,17 @@ protected:
 TEST(FrameCodec, EscapesEveryLeadAndRefusesHandheldFramesOver128Bytes) {
     // Every 0x11 is escaped, the type's included.
     const Bytes escaped{0x11, 0x12, 0x11, 0x14, 0x11, 0x14, 0x13, 0x11, 0x13};
-    EXPECT_EQ(frameOf(0x11, {0x11, 0x13}), escaped);
+    EXPECT_EQ(frameBytes(0x11, Bytes{0x11, 0x13}), escaped);
     const EncodedFrame encoded = encodeFrame(0x11, Bytes{0x11, 0x13});
     EXPECT_EQ(Bytes(encoded.view().begin(), encoded.view().end()), escaped);
-    EXPECT_EQ(frameOf(0x03, {}), (Bytes{0x11, 0x12, 0x03, 0x11, 0x13}));
+    EXPECT_EQ(frameBytes(0x03), (Bytes{0x11, 0x12, 0x03, 0x11, 0x13}));
 
     // 5 bytes of framing and type and 123 payload bytes are 128 in all; the
     // escapes count.
     EXPECT_EQ(encodeFrame(0x03, Bytes(123, 0x20)).size, 128u);
     EXPECT_TRUE(encodeFrame(0x03, Bytes(124, 0x20)).empty());
     EXPECT_TRUE(encodeFrame(0x03, Bytes(62, 0x11)).empty());
-    EXPECT_EQ(frameOf(0x03, Bytes(5000, 0x11)).size(), 10005u);
-}
-
-TEST_F(FrameParserTest, TakesBackWhatTheEncoderFramed) {
-    std::mt19937 random(7);
-    Bytes stream;
-    Deliveries sent;
-    for (int i = 0; i < 300; ++i) {
-        // Types and payloads rich in 0x11 and the other framing bytes.
-        auto next = [&] {
-            return random() % 3 == 0 ? static_cast<std::uint8_t>(0x11 + random() % 4)
-                                     : static_cast<std::uint8_t>(random());
-        };
-        Delivery message{next(), Bytes(random() % 300)};
-        std::generate(message.second.begin(), message.second.end(), next);
-        appendFrame(stream, message.first, message.second);
-        sent.push_back(std::move(message));
-    }
-    EXPECT_EQ(play(concat(stream, {})), sent);
-    EXPECT_EQ(receiver.dirtyTails, 0);
+    EXPECT_EQ(frameBytes(0x03, Bytes(5000, 0x11)).size(), 10005u);
 }
 
 TEST_F(FrameParserTest, FollowsTheTransitionTableOffTheWholeFramePath) {
@@ -131,7 +109,7 @@ TEST_F(FrameParserTest, FollowsTheTransitionTableOffTheWholeFramePath) {
 }
 
 TEST_F(FrameParserTest, LosesTheFramesThatTheTableLoses) {
-    const Bytes good = frameOf(0x04, Bytes{0x06});
+    const Bytes good = frameBytes(0x04, Bytes{0x06});
     const Delivery goodOne{0x04, {0x06}};
     // Bytes before a good frame, and how many good frames then arrive.
     const std::pair<Bytes, std::size_t> cases[] = {
@@ -155,21 +133,25 @@ TEST_F(FrameParserTest, LosesTheFramesThatTheTableLoses) {
     EXPECT_EQ(play(twice), Deliveries{goodOne});
 }
 
-// Random frames, with random zeros and time-outs between them and now and
-// then a time-out inside one. A frame with a time-out after its first byte
-// and before its last is lost; every other frame arrives, in order.
-TEST_F(FrameParserTest, SurvivesRandomTimeOutsAndGapsBetweenFrames) {
+// Random frames whose types and payloads are rich in the framing bytes, with
+// random zeros and time-outs between them and now and then a time-out inside
+// one. A frame with a time-out after its first byte and before its last is
+// lost; every other frame arrives as it was encoded, in order.
+TEST_F(FrameParserTest, TakesBackEncodedFramesAcrossTimeOutsAndGaps) {
     std::mt19937 random(20240611);
+    auto next = [&] {
+        return random() % 3 == 0 ? static_cast<std::uint8_t>(0x11 + random() % 4)
+                                 : static_cast<std::uint8_t>(random());
+    };
     for (int round = 0; round < 40; ++round) {
         Reads stream;
         Deliveries expected;
         for (int i = 0; i < 30; ++i) {
             stream.insert(stream.end(), random() % 4, 0x00);
             stream.insert(stream.end(), random() % 3, TimeOut);
-            Delivery message{static_cast<std::uint8_t>(random() % 256), Bytes(random() % 40)};
-            for (std::uint8_t& b : message.second)
-                b = random() % 4 == 0 ? 0x11 : static_cast<std::uint8_t>(random());
-            const Bytes framed = frameOf(message.first, message.second);
+            Delivery message{next(), Bytes(random() % 80)};
+            std::generate(message.second.begin(), message.second.end(), next);
+            const Bytes framed = frameBytes(message.first, message.second);
             const std::size_t start = stream.size();
             stream.insert(stream.end(), framed.begin(), framed.end());
             if (random() % 5 == 0)
@@ -185,12 +167,12 @@ TEST_F(FrameParserTest, SurvivesRandomTimeOutsAndGapsBetweenFrames) {
 TEST_F(FrameParserTest, DeliversAFullBufferAndDropsAnOversizePayload) {
     Bytes full(frame::MaxPayload, 0x33);
     full.back() = 0x11; // arrives as the escape pair
-    EXPECT_EQ(play(concat(frameOf(0x04, full), {})), (Deliveries{{0x04, full}}));
-    const Bytes next = frameOf(0x10, Bytes{0x0B});
+    EXPECT_EQ(play(concat(frameBytes(0x04, full), {})), (Deliveries{{0x04, full}}));
+    const Bytes next = frameBytes(0x10, Bytes{0x0B});
     for (int last : {0x33, 0x11}) {
         Bytes payload(frame::MaxPayload + 1, 0x11);
         payload.back() = static_cast<std::uint8_t>(last);
-        EXPECT_EQ(play(concat(frameOf(0x04, payload), next)), (Deliveries{{0x10, {0x0B}}}))
+        EXPECT_EQ(play(concat(frameBytes(0x04, payload), next)), (Deliveries{{0x10, {0x0B}}}))
             << "last byte " << last;
     }
     EXPECT_EQ(receiver.dirtyTails, 0);
@@ -224,7 +206,7 @@ TEST_F(FrameParserTest, FeedingSpansDeliversWhatTheReaderWould) {
     Receiver got;
     fed.feed(Bytes{0x11, 0x12, 0x04}, got);
     fed.setState(ParserState::Reset);
-    fed.feed(frameOf(0x05, {}), got);
+    fed.feed(frameBytes(0x05, {}), got);
     EXPECT_EQ(got.deliveries, (Deliveries{{0x05, {}}}));
 }
 
