@@ -1,6 +1,7 @@
 // The board served on a pseudo-terminal at the line's rate, as the handheld
 // sees it: a start-scan command sent again in the middle of a sweep starts
-// the sweep over from its first channel.
+// the sweep over from its first channel, and the bytes come no faster than
+// 38400 bit/s carries them.
 #include "Frames.h"
 #include "board/Simulator.h"
 
@@ -41,6 +42,7 @@ struct Handheld {
             pollfd readable{fd, POLLIN, 0};
             std::uint8_t buffer[512];
             const ssize_t count = ::poll(&readable, 1, 20) == 1 ? ::read(fd, buffer, 512) : 0;
+            bytes += static_cast<std::size_t>(std::max<ssize_t>(count, 0));
             parser.feed(std::span(buffer, static_cast<std::size_t>(std::max<ssize_t>(count, 0))),
                         [this](std::uint8_t type, std::span<const std::uint8_t> payload) {
                             if (type == 16 || type == 17)
@@ -56,6 +58,7 @@ struct Handheld {
     int fd;
     FrameParser parser;
     std::vector<int> channels;
+    std::size_t bytes = 0;
 };
 
 TEST(BoardServer, StartScanAgainDuringAPacedSweepStartsItOverFromTheFirstChannel) {
@@ -68,11 +71,15 @@ TEST(BoardServer, StartScanAgainDuringAPacedSweepStartsItOverFromTheFirstChannel
     ASSERT_GE(handheld.fd, 0);
 
     const Bytes startScan = test::frameBytes(3, Bytes{7});
+    const auto start = std::chrono::steady_clock::now();
     ASSERT_EQ(::write(handheld.fd, startScan.data(), startScan.size()), 6);
     ASSERT_TRUE(handheld.receiveUntil([&] { return handheld.saw(2); }, 20s));
     ASSERT_EQ(::write(handheld.fd, startScan.data(), startScan.size()), 6);
     const std::size_t before = handheld.channels.size();
     ASSERT_TRUE(handheld.receiveUntil([&] { return handheld.saw(0); }, 20s));
+    // A start and a stop bit with each byte: 3840 bytes a second.
+    EXPECT_GE(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
+              0.8 * static_cast<double>(handheld.bytes) / 3840);
     // Nothing more comes: the abandoned sweep never completes.
     EXPECT_FALSE(handheld.receiveUntil([] { return false; }, 300ms));
     ::close(handheld.fd);
