@@ -45,9 +45,6 @@ TEST(Faults, EachSendsItsBytes) {
             std::tuple(capture, declared))
             << faultName(fault);
     }
-    EXPECT_EQ(faultAlone(Fault::Garbage).bytes(),
-              (Bytes{0x00, 0x00, 0xFF, 0x12, 0x13, 0x14, 0x11, 0x00, 'n', 'o', 'i', 's', 'e', 0x0D,
-                     0x0A}));
     EXPECT_EQ(framesIn(faultAlone(Fault::UnknownType).bytes()),
               (std::vector<Frame>{{0x05, {0x01}}, {0x13, {0x11}}, {0xFF, {}}}));
     // The stall holds the line inside the frame for longer than 251 ms.

@@ -1,5 +1,5 @@
-// The simulator's radio: the log-distance law, its noise, threshold and
-// clamping, and what it hears on each channel of a sweep from where the
+// The simulator's radio: the log-distance law, its seeded noise, threshold
+// and clamping, and what it hears on each channel of a sweep from where the
 // surveyor stood when the sweep started.
 #include "board/PathLossRadio.h"
 
@@ -56,6 +56,16 @@ TEST(PathLossRadio, FollowsTheLogDistanceLaw) {
     }
     EXPECT_NEAR(sum / 400.0, -60, 0.5);
     EXPECT_GT(changes, 100);
+    // The scenario's seed fixes the noise.
+    auto noiseOf = [](std::uint32_t seed) {
+        PathLossRadio radio(withLoss({}, seed));
+        std::vector<std::optional<std::int8_t>> sightings;
+        for (int i = 0; i < 20; ++i)
+            sightings.push_back(radio.sighting(apAt(200), {0, 0}));
+        return sightings;
+    };
+    EXPECT_EQ(noiseOf(3), noiseOf(3));
+    EXPECT_NE(noiseOf(3), noiseOf(4));
 }
 
 TEST(PathLossRadio, HearsTheChannelsAccessPointsFromWhereTheSweepStarted) {

@@ -1,11 +1,9 @@
 // The serial side of the link. Finding the board's device: port discovery
 // over a registry in memory and over a fake sysfs tree. The termios port on a
 // pseudo-terminal, and the link's start-up and stop through LinkSession. The
-// reader and writer threads with the real link over the in-memory line: the
-// keep-alive clock, stop, the single-slot outbox, a board that goes away,
-// and a line that stalls inside a frame.
-#include "FaultyStream.h"
-#include "MemoryStream.h"
+// reader and writer threads with the real link on a pseudo-terminal: the
+// keep-alive clock, frames that stall, stop, the single-slot outbox and a
+// board that goes away.
 #include "TempDir.h"
 #include "link/serial/LinkSession.h"
 #include "link/serial/PortDiscovery.h"
@@ -16,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <future>
 #include <gtest/gtest.h>
 #include <numeric>
 #include <poll.h>
@@ -40,15 +39,6 @@ bool waitUntil(const std::function<bool()>& condition) {
     while (!condition() && std::chrono::steady_clock::now() < giveUpAt)
         std::this_thread::sleep_for(2ms);
     return condition();
-}
-
-// Up to `count` bytes from `stream`, stopping early after 20 s of silence.
-ByteVector readFrom(ByteStream& stream, std::size_t count) {
-    ByteVector bytes;
-    for (ReadResult got;
-         bytes.size() < count && (got = stream.readByte(20s)).status == ReadStatus::Byte;)
-        bytes.push_back(got.byte);
-    return bytes;
 }
 
 struct Entry {
@@ -84,18 +74,53 @@ struct PseudoTerminal {
         ::close(master);
         ::close(slave);
     }
-    // Up to `count` bytes, stopping early after 20 s of silence.
-    ByteVector read(std::size_t count) {
+    // The port's end, opened as the program opens it.
+    std::unique_ptr<ByteStream> open() const {
+        Result<std::unique_ptr<PosixSerialStream>> opened = PosixSerialStream::open(path);
+        if (!opened)
+            throw std::runtime_error(opened.error().message);
+        return std::move(opened).value();
+    }
+    void write(const ByteVector& bytes) {
+        ASSERT_EQ(::write(master, bytes.data(), bytes.size()), ssize_t(bytes.size()));
+    }
+    // Up to `count` bytes, stopping early after `silence`.
+    ByteVector read(std::size_t count, std::chrono::milliseconds silence = 20s) {
         ByteVector bytes;
         pollfd ready{master, POLLIN, 0};
-        for (std::uint8_t byte = 0;
-             bytes.size() < count && ::poll(&ready, 1, 20000) > 0 && ::read(master, &byte, 1) == 1;)
+        for (std::uint8_t byte = 0; bytes.size() < count &&
+                                    ::poll(&ready, 1, int(silence.count())) > 0 &&
+                                    ::read(master, &byte, 1) == 1;)
             bytes.push_back(byte);
         return bytes;
     }
     int master = -1;
     int slave = -1;
     std::string path;
+};
+
+// The port's line with its writes held until release(): a test can fill the
+// outbox behind a busy writer.
+class HeldStream final : public ByteStream {
+public:
+    explicit HeldStream(std::unique_ptr<ByteStream> inner) : m_inner(std::move(inner)) {}
+    std::size_t write(const std::uint8_t* bytes, std::size_t length) override {
+        ++writes;
+        m_released.wait_for(20s);
+        return m_inner->write(bytes, length);
+    }
+    ReadResult readByte(std::chrono::milliseconds timeout) override {
+        return m_inner->readByte(timeout);
+    }
+    void purge() override { m_inner->purge(); }
+    void release() { m_release.set_value(); }
+
+    std::atomic<int> writes{0};
+
+private:
+    std::unique_ptr<ByteStream> m_inner;
+    std::promise<void> m_release;
+    std::shared_future<void> m_released = m_release.get_future().share();
 };
 
 // The real link, counting its keep-alives.
@@ -125,8 +150,7 @@ struct SerialTest : ::testing::Test, LinkEvents, LinkMessages, SecondsClock {
     std::atomic<std::int64_t> samples{0};
     SharedRecordList scans;
     CountingLink link{*this, scans};
-    MemoryStream::Pair line = MemoryStream::makePair();
-    MemoryStream& board = *line.second;
+    PseudoTerminal pty;
 };
 
 TEST(PortDiscovery, FindsThePortOfTheAdapterInMemoryAndInSysfs) {
@@ -203,10 +227,7 @@ TEST(PortDiscovery, FindsThePortOfTheAdapterInMemoryAndInSysfs) {
 }
 
 TEST_F(SerialTest, PosixStreamConfiguresTheLineAndMovesBytes) {
-    PseudoTerminal pty;
-    Result<std::unique_ptr<PosixSerialStream>> opened = PosixSerialStream::open(pty.path);
-    ASSERT_TRUE(opened) << opened.error().message;
-    PosixSerialStream* port = opened->get();
+    const std::unique_ptr<ByteStream> port = pty.open();
     // A device that is not there, and one that is not a terminal: the texts
     // the user is shown, with the system's reason.
     const auto absent = PosixSerialStream::open("/dev/marlow-no-such-port");
@@ -224,17 +245,18 @@ TEST_F(SerialTest, PosixStreamConfiguresTheLineAndMovesBytes) {
     EXPECT_EQ(::cfgetispeed(&settings), B38400);
     EXPECT_EQ(settings.c_cflag & (CSIZE | PARENB | CSTOPB | CRTSCTS | CLOCAL | CREAD),
               tcflag_t(CS8 | CLOCAL | CREAD));
-    EXPECT_EQ(settings.c_iflag & (IXON | IXOFF | IXANY | ICRNL | ISTRIP), 0u);
-    EXPECT_EQ(settings.c_lflag & (ICANON | ECHO | ISIG), 0u);
-    EXPECT_EQ(settings.c_oflag & OPOST, 0u);
 
-    // Every byte value passes untouched, both ways.
+    // Every byte value passes untouched, both ways: the line is raw.
     ByteVector all(256);
     std::iota(all.begin(), all.end(), std::uint8_t{0});
     EXPECT_EQ(port->write(all.data(), all.size()), all.size());
     EXPECT_EQ(pty.read(all.size()), all);
     ASSERT_EQ(::write(pty.master, all.data(), all.size()), 256);
-    EXPECT_EQ(readFrom(*port, all.size()), all);
+    ByteVector got;
+    for (ReadResult r;
+         got.size() < all.size() && (r = port->readByte(20s)).status == ReadStatus::Byte;)
+        got.push_back(r.byte);
+    EXPECT_EQ(got, all);
     EXPECT_EQ(port->readByte(10ms).status, ReadStatus::TimedOut);
 
     // Purging drops what has arrived but not been read.
@@ -250,7 +272,6 @@ TEST_F(SerialTest, PosixStreamConfiguresTheLineAndMovesBytes) {
 }
 
 TEST_F(SerialTest, SessionStartsOnTheFoundPortAsksForFirmwareAndStops) {
-    PseudoTerminal pty;
     LinkSession session(*this, scans, *this, *this);
     int repaints = 0;
     session.start(FakeRegistry({{12, "Quatech SSU-100", pty.path.c_str()}}), {"", 10ms},
@@ -276,18 +297,12 @@ TEST_F(SerialTest, SessionStartsOnTheFoundPortAsksForFirmwareAndStops) {
 
 TEST_F(SerialTest, KeepAliveFirstThenAfterElevenQuietSecondsFramesThatStallAndStop) {
     now = 1000;
-    // Board channel 3 stalled before its sixth byte for longer than a read,
-    // board channel 7 stalled there for less, scanning channel 9.
-    const ByteVector frames{0x11, 0x12, 0x04, 0x03, 'a',  'b',  'c',  0x11, 0x13, 0x11, 0x12, 0x04,
-                            0x07, 'a',  'b',  'c',  0x11, 0x13, 0x11, 0x12, 0x10, 0x09, 0x11, 0x13};
-    const std::vector<Fault> stalls{{FaultDirection::Incoming, FaultKind::Stall, 5, 800ms},
-                                    {FaultDirection::Incoming, FaultKind::Stall, 14, 50ms}};
     {
-        SerialPort port(link, std::make_unique<FaultyStream>(std::move(line.first), stalls), *this);
+        SerialPort port(link, pty.open(), *this);
         // The reader's first pass finds the line quiet since time 0.
-        EXPECT_EQ(readFrom(board, 2), KeepAlive);
+        EXPECT_EQ(pty.read(2), KeepAlive);
         EXPECT_EQ(link.requestFirmwareVersion(), 1);
-        EXPECT_EQ(readFrom(board, 5), FirmwareRequest);
+        EXPECT_EQ(pty.read(5), FirmwareRequest);
         // At `second`, the reader has sent `count` keep-alives in all.
         const auto keepAlivesAt = [&](std::int64_t second, int count) {
             now = second;
@@ -298,28 +313,31 @@ TEST_F(SerialTest, KeepAliveFirstThenAfterElevenQuietSecondsFramesThatStallAndSt
         };
         keepAlivesAt(1010, 1);
         keepAlivesAt(1011, 2);
-        EXPECT_EQ(readFrom(board, 2), KeepAlive);
+        EXPECT_EQ(pty.read(2), KeepAlive);
 
-        // Bytes from the board count as traffic: silence starts again.
+        // Bytes from the board count as traffic: silence starts again. Board
+        // channel 3 stalls before its sixth byte for longer than a read and is
+        // dropped, board channel 7 stalls there for less, then scanning
+        // channel 9.
         keepAlivesAt(1015, 2);
-        board.write(frames.data(), frames.size());
+        pty.write({0x11, 0x12, 0x04, 0x03, 'a'});
+        std::this_thread::sleep_for(800ms);
+        pty.write({'b', 'c', 0x11, 0x13, 0x11, 0x12, 0x04, 0x07, 'a'});
+        std::this_thread::sleep_for(50ms);
+        pty.write({'b', 'c', 0x11, 0x13, 0x11, 0x12, 0x10, 0x09, 0x11, 0x13});
         EXPECT_TRUE(waitUntil([&] { return link.scanChannel == 9; }));
         keepAlivesAt(1025, 2);
         keepAlivesAt(1026, 3);
-        EXPECT_EQ(readFrom(board, 2), KeepAlive);
+        EXPECT_EQ(pty.read(2), KeepAlive);
 
-        // Stop ends both threads and closes the port's end of the line.
+        // Stop ends both threads and closes the port.
         port.stop();
         EXPECT_FALSE(port.isOpen());
-        EXPECT_EQ(board.readByte(10s).status, ReadStatus::Failed);
         now = 2000;
         EXPECT_EQ(port.send(KeepAlive.data(), KeepAlive.size()), 1);
         std::this_thread::sleep_for(600ms);
         EXPECT_EQ(link.keepAlives, 3);
-        port.stop();
     }
-    // A frame that stalls longer than a read time-out is dropped, and the
-    // next frame still arrives; a shorter stall loses nothing.
     EXPECT_EQ(link.lastBoardChannel(), 7);
     EXPECT_EQ(draws, 2);
     // The destroyed port is no longer the link's sink.
@@ -327,35 +345,33 @@ TEST_F(SerialTest, KeepAliveFirstThenAfterElevenQuietSecondsFramesThatStallAndSt
 }
 
 TEST_F(SerialTest, OutboxHoldsOneMessageOfAtMost128BytesAndAHungUpLineDoesNotSpinTheReader) {
-    auto stalling = std::make_unique<FaultyStream>(
-        std::move(line.first),
-        std::vector<Fault>{{FaultDirection::Outgoing, FaultKind::Stall, 1, 60s}});
-    FaultyStream& faulty = *stalling;
-    SerialPort port(link, std::move(stalling), *this);
+    auto held = std::make_unique<HeldStream>(pty.open());
+    HeldStream& line = *held;
+    SerialPort port(link, std::move(held), *this);
 
     const ByteVector first{0xA1, 0xA2, 0xA3}, second{0xB1, 0xB2}, third{0xC1, 0xC2, 0xC3};
     EXPECT_EQ(port.send(first.data(), first.size()), 1);
-    ASSERT_TRUE(waitUntil([&] { return faulty.stallsBegun() == 1; }));
-    // The writer is busy with the first, stalled inside it: the first goes
-    // out whole as it was sent, the third replaces the second, and is
-    // written once the first is out.
+    ASSERT_TRUE(waitUntil([&] { return line.writes == 1; }));
+    // The writer is busy with the first: it goes out whole as it was sent,
+    // the third replaces the second and is written once the first is out.
     port.send(second.data(), second.size());
     port.send(third.data(), third.size());
-    faulty.release();
-    EXPECT_EQ(readFrom(board, 6), (ByteVector{0xA1, 0xA2, 0xA3, 0xC1, 0xC2, 0xC3}));
+    line.release();
+    EXPECT_EQ(pty.read(6), (ByteVector{0xA1, 0xA2, 0xA3, 0xC1, 0xC2, 0xC3}));
 
     ByteVector big(200);
     std::iota(big.begin(), big.end(), std::uint8_t{0});
     EXPECT_EQ(port.send(big.data(), big.size()), 1);
-    EXPECT_EQ(readFrom(board, 128), ByteVector(big.begin(), big.begin() + 128));
-    EXPECT_EQ(board.readByte(300ms).status, ReadStatus::TimedOut);
+    EXPECT_EQ(pty.read(128), ByteVector(big.begin(), big.begin() + 128));
+    EXPECT_TRUE(pty.read(1, 300ms).empty());
 
     // The board goes away. Every failed read is followed by a 100 ms pause:
-    // about ten a second. A reader that spins makes hundreds of thousands.
-    board.hangUp();
-    const std::size_t before = faulty.readCalls();
+    // about ten passes of the reader a second, each sampling the clock. A
+    // reader that spins makes hundreds of thousands.
+    ::close(std::exchange(pty.master, -1));
+    const std::int64_t before = samples;
     std::this_thread::sleep_for(1s);
-    EXPECT_LT(faulty.readCalls() - before, 100u);
+    EXPECT_LT(samples - before, 100);
 }
 
 } // namespace

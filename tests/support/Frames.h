@@ -1,14 +1,16 @@
 // Frames for tests that look at what goes over the wire: a frame's bytes,
-// and the frames that the handheld's parser takes from a stream without
-// read time-outs.
+// the frames that the handheld's parser takes from a stream without read
+// time-outs, and the payload of a report.
 #pragma once
 
+#include "protocol/BeaconBuilder.h"
 #include "protocol/FrameCodec.h"
 #include "protocol/FrameParser.h"
 
 #include <cstdint>
 #include <ostream>
 #include <span>
+#include <string_view>
 #include <vector>
 
 namespace marlow::test {
@@ -44,6 +46,19 @@ inline std::vector<Frame> framesIn(std::span<const std::uint8_t> bytes) {
         frames.push_back({type, {payload.begin(), payload.end()}});
     });
     return frames;
+}
+
+inline Bytes textBytes(std::string_view text) {
+    return Bytes(text.begin(), text.end());
+}
+
+// A report from the transmitter 00 11 22 33 44 <last> with exactly the
+// elements given.
+inline Bytes reportWith(std::int8_t rssi, std::uint8_t last,
+                        const std::vector<InfoElement>& elements) {
+    BeaconFields beacon;
+    beacon.transmitter = {0x00, 0x11, 0x22, 0x33, 0x44, last};
+    return reportPayload(rssi, beaconCapture(beacon, encodeElements(elements)));
 }
 
 } // namespace marlow::test
