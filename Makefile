@@ -6,7 +6,8 @@ BUILD ?= build
 ASAN_BUILD ?= build-asan
 PACKAGES := g++ cmake ninja-build make qt6-base-dev qt6-multimedia-dev \
             libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core \
-            nlohmann-json3-dev clang-14 libclang-rt-14-dev clang-format clang-tidy git
+            nlohmann-json3-dev clang-14 libclang-rt-14-dev clang-format clang-tidy git \
+            libnl-3-dev libnl-genl-3-dev libsystemd-dev dbus-daemon
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 CMAKE_FLAGS ?=
 ifneq ($(CI),)
@@ -79,8 +80,8 @@ fuzz: deps
 # compile commands a configure without Qt gives.
 TIDY_BUILD ?= build-tidy
 CORE_SOURCES = git ls-files 'src/base/*.cpp' 'src/store/*.cpp' 'src/sitefile/*.cpp' \
-               'src/protocol/*.cpp' 'src/link/*.cpp' 'src/board/*.cpp' 'src/measure/*.cpp' \
-               'src/session/*.cpp' src/view/MapViewport.cpp src/view/RssiScale.cpp
+               'src/protocol/*.cpp' 'src/link/*.cpp' 'src/board/*.cpp' 'src/wifi/*.cpp' \
+               'src/measure/*.cpp' 'src/session/*.cpp' src/view/MapViewport.cpp src/view/RssiScale.cpp
 check: deps
 	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
 	.ci/check-layers

@@ -70,6 +70,8 @@ Result<void> BoardServer::start(int readFd, int writeFd) {
 
 void BoardServer::stop() {
     if (m_thread.joinable()) {
+        // A radio may be waiting for the air in the middle of a step.
+        m_radio->interrupt();
         // The pipe stays readable, so every later wait ends at once.
         const std::uint8_t wake = 1;
         while (::write(m_wakeWrite, &wake, 1) < 0 && errno == EINTR) {

@@ -47,6 +47,10 @@ public:
     // Where the surveyor now stands; may be called from any thread. A radio
     // that hears the real air ignores it.
     virtual void setSurveyPosition(SurveyPosition) {}
+    // Makes a listen() in progress return soon, and every later one; called
+    // from another thread when the board stops serving. A radio whose
+    // listen() never waits has nothing to do.
+    virtual void interrupt() {}
 };
 
 } // namespace marlow::board
