@@ -44,6 +44,19 @@ Result<void> BoardServer::startOnPseudoTerminal() {
     return started;
 }
 
+Result<void> BoardServer::startOnSerialDevice(const std::string& path) {
+    if (m_thread.joinable())
+        return fail(Error{"the board is already serving"});
+    Result<std::unique_ptr<SerialDevice>> opened = SerialDevice::open(path);
+    if (!opened)
+        return fail(opened.error());
+    m_serial = std::move(opened).value();
+    Result<void> started = start(m_serial->fd(), m_serial->fd());
+    if (!started)
+        m_serial.reset();
+    return started;
+}
+
 Result<void> BoardServer::startOnDescriptors(int readFd, int writeFd) {
     if (m_thread.joinable())
         return fail(Error{"the board is already serving"});
@@ -84,10 +97,13 @@ void BoardServer::stop() {
         m_wakeRead = m_wakeWrite = -1;
     }
     m_terminal.reset();
+    m_serial.reset();
 }
 
 const std::string& BoardServer::devicePath() const {
     static const std::string none;
+    if (m_serial)
+        return m_serial->path();
     return m_terminal ? m_terminal->slavePath() : none;
 }
 

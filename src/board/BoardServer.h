@@ -12,6 +12,7 @@
 #include "board/Board.h"
 #include "board/Faults.h"
 #include "board/PseudoTerminal.h"
+#include "board/SerialDevice.h"
 #include "board/Transmission.h"
 
 #include <chrono>
@@ -45,12 +46,16 @@ public:
     BoardServer& operator=(const BoardServer&) = delete;
 
     Result<void> startOnPseudoTerminal();
+    // A real serial line, at the board's settings; see SerialDevice. The
+    // line's own speed paces it, so serve it without pacing.
+    Result<void> startOnSerialDevice(const std::string& path);
     // The descriptors stay the caller's and are made non-blocking. Serving
     // ends when the read side reaches end of file.
     Result<void> startOnDescriptors(int readFd, int writeFd);
     void stop();
 
-    // The slave device of the pseudo-terminal, for the handheld to open.
+    // The slave device of the pseudo-terminal, for the handheld to open, or
+    // the serial device served.
     const std::string& devicePath() const;
     // Tells the radio; may be called from any thread.
     void setSurveyPosition(SurveyPosition position) { m_radio->setSurveyPosition(position); }
@@ -80,6 +85,7 @@ private:
     double m_bytesPerSecond;
     std::function<void(std::span<const std::uint8_t>)> m_onReceived;
     std::unique_ptr<PseudoTerminal> m_terminal;
+    std::unique_ptr<SerialDevice> m_serial;
     int m_readFd = -1;
     int m_writeFd = -1;
     int m_wakeRead = -1;

@@ -1,16 +1,20 @@
 // The board served on a pseudo-terminal at the line's rate, as the handheld
 // sees it: a start-scan command sent again in the middle of a sweep starts
 // the sweep over from its first channel, and the bytes come no faster than
-// 38400 bit/s carries them.
+// 38400 bit/s carries them. Served on a real serial device, the line has
+// the board's settings, and stopping ends a step whose radio waits.
 #include "Frames.h"
 #include "board/Simulator.h"
 
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
 #include <fcntl.h>
 #include <functional>
 #include <gtest/gtest.h>
+#include <mutex>
 #include <poll.h>
+#include <termios.h>
 #include <unistd.h>
 
 namespace marlow::board {
@@ -91,6 +95,73 @@ TEST(BoardServer, StartScanAgainDuringAPacedSweepStartsItOverFromTheFirstChannel
     EXPECT_LT(restart - after.begin(), 4) << "the first sweep ran on too long";
     EXPECT_EQ(std::vector<int>(restart, after.end()),
               (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 0}));
+}
+
+// A radio that waits in listen() until it is interrupted, as a real radio
+// waits for the air.
+class WaitingRadio final : public RadioSource {
+public:
+    std::vector<std::uint8_t> sweepChannels() const override { return {1}; }
+    void sweepStarted() override {}
+    std::vector<HeardBeacon> listen(std::uint8_t) override {
+        std::unique_lock lock(m_mutex);
+        m_listening = true;
+        m_changed.notify_all();
+        m_changed.wait(lock, [this] { return m_interrupted; });
+        return {};
+    }
+    void interrupt() override {
+        const std::lock_guard lock(m_mutex);
+        m_interrupted = true;
+        m_changed.notify_all();
+    }
+    void waitUntilListening() {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_listening; });
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    bool m_listening = false;
+    bool m_interrupted = false;
+};
+
+TEST(BoardServer, ServesARealSerialDeviceAtTheLineSettingsAndStopsARadioThatWaits) {
+    const Result<std::unique_ptr<PseudoTerminal>> line = PseudoTerminal::open();
+    ASSERT_TRUE(line) << line.error().message;
+    auto owned = std::make_unique<WaitingRadio>();
+    WaitingRadio& radio = *owned;
+    ServerConfig unpaced;
+    unpaced.pacing = false;
+    BoardServer server({}, std::move(owned), unpaced);
+    // The pseudo-terminal's slave stands in for the cable's device; the
+    // handheld is at the master.
+    const Result<void> started = server.startOnSerialDevice((*line)->slavePath());
+    ASSERT_TRUE(started) << started.error().message;
+    EXPECT_EQ(server.devicePath(), (*line)->slavePath());
+    const int slave = ::open((*line)->slavePath().c_str(), O_RDONLY | O_NOCTTY | O_CLOEXEC);
+    termios settings{};
+    ASSERT_EQ(::tcgetattr(slave, &settings), 0);
+    ::close(slave);
+    EXPECT_EQ(::cfgetospeed(&settings), static_cast<speed_t>(B38400));
+    EXPECT_EQ(settings.c_cflag & (CSIZE | PARENB | CSTOPB | CRTSCTS), static_cast<tcflag_t>(CS8));
+    EXPECT_EQ(settings.c_lflag & ICANON, 0U);
+
+    Handheld handheld{(*line)->master(), {}, {}};
+    const Bytes startScan = test::frameBytes(3, Bytes{7});
+    ASSERT_EQ(::write(handheld.fd, startScan.data(), startScan.size()), 6);
+    // The command came over the line: the sweep's first step listens.
+    radio.waitUntilListening();
+    const auto stopping = std::chrono::steady_clock::now();
+    server.stop();
+    EXPECT_LT(std::chrono::steady_clock::now() - stopping, 2s);
+
+    const Result<void> notATerminal =
+        BoardServer({}, std::make_unique<WaitingRadio>(), {}).startOnSerialDevice("/dev/null");
+    ASSERT_FALSE(notATerminal);
+    EXPECT_NE(notATerminal.error().message.find("/dev/null is not a serial device"),
+              std::string::npos);
 }
 
 } // namespace
