@@ -49,6 +49,7 @@ void Board::answer(std::uint8_t type, std::span<const std::uint8_t> payload, Boa
 void Board::startSweep() {
     m_channels = m_radio.sweepChannels();
     m_nextChannel = 0;
+    m_announced = false;
     m_sweeping = true;
     m_radio.sweepStarted();
 }
@@ -61,8 +62,14 @@ void Board::step(BoardLine& line) {
         m_sweeping = false;
         return;
     }
-    const std::uint8_t channel = m_channels[m_nextChannel++];
-    line.frame(msg::ScanChannel, std::span(&channel, 1));
+    const std::uint8_t channel = m_channels[m_nextChannel];
+    if (!m_announced) {
+        line.frame(msg::ScanChannel, std::span(&channel, 1));
+        m_announced = true;
+        return;
+    }
+    m_announced = false;
+    ++m_nextChannel;
     for (const HeardBeacon& heard : m_radio.listen(channel)) {
         const std::vector<std::uint8_t> elements =
             heard.elements ? *heard.elements

@@ -6,7 +6,7 @@
 // then one ApReport (15) per sample of each transmitter heard there; then
 // ScanComplete (17).
 //
-// A sweep goes out step by step, one channel at a time, so that whoever
+// A sweep goes out step by step, two steps a channel, so that whoever
 // drives the board can look for the handheld's bytes between the steps: a
 // start-scan command that arrives while a sweep runs abandons it and starts
 // a new one from the first channel, as when the surveyor taps again.
@@ -45,8 +45,10 @@ public:
     void receive(std::span<const std::uint8_t> bytes, BoardLine& line);
 
     bool sweeping() const { return m_sweeping; }
-    // The next step of the sweep: the next channel's ScanChannel and
-    // reports, or after the last channel the closing ScanComplete.
+    // The next step of the sweep: the next channel's ScanChannel, then in
+    // a step of its own what the radio hears there, and after the last
+    // channel the closing ScanComplete. The channel goes out before the
+    // radio listens, so the handheld shows it while a slow radio waits.
     void step(BoardLine& line);
 
 private:
@@ -62,6 +64,8 @@ private:
     bool m_sweeping = false;
     std::vector<std::uint8_t> m_channels;
     std::size_t m_nextChannel = 0;
+    // The next channel's ScanChannel has gone out; its reports have not.
+    bool m_announced = false;
 
     bool m_lowBatterySent = false;
     // Per transmitter: the next 802.11 sequence number.

@@ -114,10 +114,16 @@ TEST(Board, StartScanDuringASweepStartsItOver) {
     radio.channels = {1, 2, 3, 4};
     Board board({}, radio);
     Transmission out;
+    // A channel takes two steps: its ScanChannel, then what is heard there.
     auto stepFrames = [&] {
         out.clear();
+        const std::size_t listens = radio.listened.size();
         board.step(out);
-        return framesIn(out.bytes());
+        const std::vector<Frame> announced = framesIn(out.bytes());
+        EXPECT_EQ(radio.listened.size(), listens) << "listened before the channel went out";
+        board.step(out);
+        EXPECT_EQ(framesIn(out.bytes()), announced) << "nothing is heard in this test";
+        return announced;
     };
 
     board.receive(Scan, out);
