@@ -116,12 +116,22 @@ TEST(BoardsimCommandLine, OptionsAndPositionCommands) {
         {{"--seed", "-1"}, "--seed: expected a number from 0 to 4294967295, got \"-1\""},
         {{"--seed"}, "--seed needs a value"},
         {{"--loud"}, "unknown option \"--loud\""},
+        {{"--replay"}, "--replay needs a value"},
+        {{"--replay", "a.jsonl", "--scenario", "b.json"},
+         "--replay and --scenario cannot be used together"},
+        {{"--silent", "--replay", "a.jsonl"}, "--replay and --silent cannot be used together"},
     };
     for (const auto& [args, message] : mistakes) {
         const Result<CommandLine> bad = parseCommandLine(args);
         ASSERT_FALSE(bad) << message;
         EXPECT_TRUE(bad.error().message.starts_with(message)) << bad.error().message;
     }
+    const Result<CommandLine> replay =
+        parseCommandLine({"--replay", "a.jsonl", "--no-pacing", "--faults", "garbage"});
+    ASSERT_TRUE(replay) << replay.error().message;
+    EXPECT_EQ(replay->replayPath, "a.jsonl");
+    EXPECT_EQ(serverConfig(*replay).faults, board::FaultSet{board::Fault::Garbage});
+
     const Result<CommandLine> unreadable = parseCommandLine({"--scenario", "/nonexistent.json"});
     ASSERT_TRUE(unreadable);
     EXPECT_FALSE(scenarioFor(*unreadable));

@@ -11,25 +11,11 @@
 
 #include <algorithm>
 #include <array>
-#include <functional>
 #include <gtest/gtest.h>
 #include <mutex>
-#include <thread>
 
 namespace marlow::e2e {
 namespace {
-
-// Polls `condition` until it holds; false when it still does not after
-// Patience.
-bool waitUntil(const std::function<bool()>& condition) {
-    const auto giveUpAt = std::chrono::steady_clock::now() + Patience;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > giveUpAt)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
-}
 
 struct LinkOverPty : ::testing::Test, LinkEvents, LinkMessages {
     void notifyDraw() override {}

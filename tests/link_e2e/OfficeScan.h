@@ -1,18 +1,32 @@
-// What the end-to-end tests share: the patience for a board, where the
-// surveyor stands, and the scan list that the office board's one scan leaves
-// there.
+// What the end-to-end tests share: the patience for a board and the wait
+// for a condition within it, where the surveyor stands, and the scan list
+// that the office board's one scan leaves there.
 #pragma once
 
 #include "board/RadioSource.h"
 
 #include <chrono>
+#include <functional>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <vector>
 
 namespace marlow::e2e {
 
 constexpr std::chrono::seconds Patience{60};
+
+// Polls `condition` until it holds; false when it still does not after
+// Patience.
+inline bool waitUntil(const std::function<bool()>& condition) {
+    const auto giveUpAt = std::chrono::steady_clock::now() + Patience;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > giveUpAt)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
 
 // Under the office's access point on channel 1, 00:1A:2B:3C:01:01.
 constexpr board::SurveyPosition NearOfficeAp{110, 70};

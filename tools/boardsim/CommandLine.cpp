@@ -3,9 +3,11 @@
 
 #include "ScenarioJson.h"
 #include "board/OfficeScenario.h"
+#include "wifi/WifiRadio.h"
 
 #include <charconv>
 #include <cmath>
+#include <utility>
 
 namespace marlow::sim {
 namespace {
@@ -13,6 +15,7 @@ namespace {
 constexpr std::string_view Usage =
     R"(Usage: boardsim [--scenario FILE] [--no-pacing] [--low-battery] [--silent]
                 [--faults LIST] [--seed N] [--print-scenario]
+       boardsim --replay FILE [--no-pacing] [--low-battery] [--faults LIST]
 
 Plays an 802.11 analyzer board on a pseudo-terminal. Prints the device path
 on the first line, then serves until interrupted or until standard input
@@ -22,6 +25,9 @@ floor-plan pixels; each is acknowledged with "position X Y".
 Options:
   --scenario FILE  access points and radio model, as JSON
                    (default: the sample office's scenario)
+  --replay FILE    serve the sweeps of a Wi-Fi adapter recorded in FILE, one
+                   JSON line each, in order and from the first again after
+                   the last, instead of a scenario
   --no-pacing      send as fast as possible instead of at 38400 bit/s
   --low-battery    send the first report as a low-battery report (type 13)
   --silent         scans hear nothing: channel messages and scan-complete only
@@ -60,8 +66,8 @@ Result<CommandLine> parseCommandLine(const std::vector<std::string>& args) {
     CommandLine line;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& option = args[i];
-        const bool takesValue =
-            option == "--scenario" || option == "--faults" || option == "--seed";
+        const bool takesValue = option == "--scenario" || option == "--replay" ||
+                                option == "--faults" || option == "--seed";
         if (takesValue && i + 1 == args.size())
             return fail(Error{option + " needs a value"});
         if (option == "--help") {
@@ -76,6 +82,8 @@ Result<CommandLine> parseCommandLine(const std::vector<std::string>& args) {
             line.silent = true;
         } else if (option == "--scenario") {
             line.scenarioPath = args[++i];
+        } else if (option == "--replay") {
+            line.replayPath = args[++i];
         } else if (option == "--faults") {
             Result<board::FaultSet> faults = board::parseFaultList(args[++i]);
             if (!faults)
@@ -90,6 +98,19 @@ Result<CommandLine> parseCommandLine(const std::vector<std::string>& args) {
         } else {
             return fail(Error{"unknown option \"" + option + "\""});
         }
+    }
+    // These shape a scenario, which a replay has none of.
+    const std::pair<bool, const char*> scenarioOptions[] = {
+        {line.scenarioPath.has_value(), "--scenario"},
+        {line.seed.has_value(), "--seed"},
+        {line.silent, "--silent"},
+        {line.printScenario, "--print-scenario"},
+    };
+    for (const auto& [given, option] : scenarioOptions) {
+        if (line.replayPath && given)
+            return fail(Error{std::string("--replay and ") + option +
+                              " cannot be used together: a replay serves recorded sweeps, "
+                              "not a scenario"});
     }
     return line;
 }
@@ -110,13 +131,26 @@ Result<board::Scenario> scenarioFor(const CommandLine& line) {
     return scenario;
 }
 
+board::ServerConfig serverConfig(const CommandLine& line) {
+    board::ServerConfig config;
+    config.pacing = line.pacing;
+    config.faults = line.faults;
+    return config;
+}
+
 board::SimulatorConfig simulatorConfig(const CommandLine& line, board::Scenario scenario) {
     board::SimulatorConfig config;
     config.scenario = std::move(scenario);
     config.lowBattery = line.lowBattery;
-    config.line.pacing = line.pacing;
-    config.line.faults = line.faults;
+    config.line = serverConfig(line);
     return config;
+}
+
+std::unique_ptr<board::BoardServer> replayBoard(const CommandLine& line,
+                                                wifi::SweepSource& source) {
+    return std::make_unique<board::BoardServer>(
+        board::BoardConfig{.lowBattery = line.lowBattery},
+        std::make_unique<wifi::WifiRadio>(source, wifi::Bands{true, true}), serverConfig(line));
 }
 
 std::optional<board::SurveyPosition> parsePositionCommand(std::string_view line) {

@@ -7,8 +7,10 @@
 #include "board/RadioSource.h"
 #include "board/Scenario.h"
 #include "board/Simulator.h"
+#include "wifi/Sweep.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,6 +22,8 @@ struct CommandLine {
     bool help = false;
     bool printScenario = false;
     std::optional<std::string> scenarioPath;
+    // Recorded sweeps of a Wi-Fi adapter to serve instead of a scenario.
+    std::optional<std::string> replayPath;
     bool pacing = true;
     bool lowBattery = false;
     bool silent = false;
@@ -37,8 +41,17 @@ std::string_view usageText();
 // access points to hear.
 Result<board::Scenario> scenarioFor(const CommandLine& line);
 
+// The line settings the options describe.
+board::ServerConfig serverConfig(const CommandLine& line);
+
 // The simulated board that the options describe, on that scenario.
 board::SimulatorConfig simulatorConfig(const CommandLine& line, board::Scenario scenario);
+
+// The board of --replay: the board's own texts, the options' line settings,
+// and for a radio the Wi-Fi adapter's over the source, taking in both bands
+// (a recording holds whatever the adapter heard). Not yet serving; the
+// source must outlive it.
+std::unique_ptr<board::BoardServer> replayBoard(const CommandLine& line, wifi::SweepSource& source);
 
 // "at X Y": where the surveyor now stands, in floor-plan pixels.
 std::optional<board::SurveyPosition> parsePositionCommand(std::string_view line);

@@ -1,13 +1,17 @@
 // boardsim: plays the analyzer board on a pseudo-terminal, for the program,
 // its tests and demos, and surveyors without hardware (see README.md).
 #include "CommandLine.h"
+#include "ReplaySource.h"
 #include "ScenarioJson.h"
+#include "SweepJson.h"
 #include "board/Simulator.h"
 
 #include <array>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <memory>
+#include <optional>
 #include <poll.h>
 #include <string>
 #include <sys/signalfd.h>
@@ -71,15 +75,33 @@ int main(int argc, char** argv) {
         std::fwrite(usageText().data(), 1, usageText().size(), stdout);
         return 0;
     }
-    marlow::Result<marlow::board::Scenario> scenario = scenarioFor(line);
-    if (!scenario) {
-        std::fprintf(stderr, "boardsim: %s\n", scenario.error().message.c_str());
-        return 2;
-    }
-    if (line.printScenario) {
-        const std::string json = scenarioJson(*scenario);
-        std::fwrite(json.data(), 1, json.size(), stdout);
-        return std::fflush(stdout) == 0 ? 0 : 1;
+    // A replay's sweeps are played back by a source that outlives the board.
+    std::optional<marlow::sweeplog::ReplaySource> replay;
+    std::unique_ptr<BoardServer> simulator;
+    if (line.replayPath) {
+        auto recorded = marlow::sweeplog::loadSweeps(*line.replayPath);
+        if (!recorded) {
+            std::fprintf(stderr, "boardsim: %s\n", recorded.error().message.c_str());
+            return 2;
+        }
+        std::vector<marlow::wifi::Sweep> sweeps;
+        for (marlow::sweeplog::RecordedSweep& sweep : *recorded)
+            sweeps.push_back(std::move(sweep.sweep));
+        replay.emplace(std::move(sweeps));
+        simulator = replayBoard(line, *replay);
+    } else {
+        marlow::Result<marlow::board::Scenario> scenario = scenarioFor(line);
+        if (!scenario) {
+            std::fprintf(stderr, "boardsim: %s\n", scenario.error().message.c_str());
+            return 2;
+        }
+        if (line.printScenario) {
+            const std::string json = scenarioJson(*scenario);
+            std::fwrite(json.data(), 1, json.size(), stdout);
+            return std::fflush(stdout) == 0 ? 0 : 1;
+        }
+        simulator =
+            marlow::board::makeSimulator(simulatorConfig(line, std::move(scenario).value()));
     }
 
     // Blocked before the serving thread starts, so only the signal
@@ -96,8 +118,6 @@ int main(int argc, char** argv) {
     }
     std::signal(SIGPIPE, SIG_IGN);
 
-    const auto simulator =
-        marlow::board::makeSimulator(simulatorConfig(line, std::move(scenario).value()));
     if (const marlow::Result<void> started = simulator->startOnPseudoTerminal(); !started) {
         std::fprintf(stderr, "boardsim: cannot open a pseudo-terminal: %s\n",
                      started.error().message.c_str());
