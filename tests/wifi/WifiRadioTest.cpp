@@ -73,8 +73,8 @@ TEST(WifiRadio, OneSweepOfTheAirPerSweepInChannelOrderAndAgainWhenStartedOver) {
     // Started over after two channels: only the new sweep is reported.
     radio.setSurveyPosition({120, 80});
     board.receive(scan, out);
-    board.step(out);
-    board.step(out);
+    for (int step = 0; step < 4; ++step)
+        board.step(out);
     board.receive(scan, out);
     while (board.sweeping())
         board.step(out);
