@@ -3,6 +3,7 @@
 #include "shell/CMarlowApp.h"
 
 #include "base/Version.h"
+#include "shell/AdapterBoard.h"
 #include "shell/DemoBoard.h"
 #include "shell/DemoSite.h"
 #include "shell/ProgramStatics.h"
@@ -47,18 +48,22 @@ bool CMarlowApp::initInstance(const StartOptions& options, const QElapsedTimer& 
             site = *sample;
         }
         m_demoBoard = std::move(demoBoard).value();
+        m_localBoard = m_demoBoard.get();
         link.device = m_demoBoard->devicePath();
         question = KeepPointsQuestion::WhenPointsStored;
     }
 
     m_frame = std::make_unique<CMainFrame>(programContext(m_boxes, m_sounds));
     CMarlowView* view = m_frame->view();
-    if (m_demoBoard)
-        view->session().setPointListener(
-            [board = m_demoBoard.get()](std::int32_t x, std::int32_t y) {
-                board->setSurveyPosition({static_cast<double>(x), static_cast<double>(y)});
-            });
-    view->initialUpdate(m_registry, link);
+    if (options.wifi)
+        startWifi(options, link);
+    if (m_localBoard)
+        view->session().setPointListener([board = m_localBoard](std::int32_t x, std::int32_t y) {
+            board->setSurveyPosition({static_cast<double>(x), static_cast<double>(y)});
+        });
+    // Without the adapter's board the program still opens and saves sites.
+    if (!options.wifi || m_wifiBoard)
+        view->initialUpdate(m_registry, link);
 
     m_frame->show();
     m_frame->repaint();
@@ -69,6 +74,64 @@ bool CMarlowApp::initInstance(const StartOptions& options, const QElapsedTimer& 
     if (!site.empty())
         view->openSiteFile(site, question);
     return true;
+}
+
+namespace {
+
+MessageBoxRequest warning(std::string text) {
+    MessageBoxRequest request;
+    request.text = std::move(text);
+    request.caption = AppTitle;
+    request.icon = BoxIcon::Exclamation;
+    return request;
+}
+
+} // namespace
+
+void CMarlowApp::startWifi(const StartOptions& options, LinkStartOptions& link) {
+    // The observer runs on the board's thread; the surveyor is told on ours.
+    Result<std::unique_ptr<wifi::WifiBoard>> started =
+        startAdapterBoard(options, [this](const wifi::Sweep& sweep, auto) {
+            QMetaObject::invokeMethod(
+                this, [this, sweep] { reportSweep(sweep); }, Qt::QueuedConnection);
+        });
+    if (!started) {
+        std::fprintf(stderr, "marlow: %s\n", started.error().message.c_str());
+        showOnceShown(warning("Cannot measure with the Wi-Fi adapter: " + started.error().message));
+        return;
+    }
+    m_wifiBoard = std::move(started).value();
+    m_localBoard = &m_wifiBoard->server();
+    link.device = m_localBoard->devicePath();
+    const std::string mode = m_wifiBoard->modeDescription();
+    std::fprintf(stderr, "marlow: %s\n", mode.c_str());
+    // Points then take as long as the system's next scan: say why.
+    if (m_wifiBoard->startMode() == wifi::ScanMode::Passive) {
+        MessageBoxRequest notice = warning(mode);
+        notice.icon = BoxIcon::Information;
+        showOnceShown(notice);
+    }
+}
+
+void CMarlowApp::showOnceShown(const MessageBoxRequest& request) {
+    QMetaObject::invokeMethod(
+        this, [this, request] { m_boxes.show(m_frame.get(), request); }, Qt::QueuedConnection);
+}
+
+void CMarlowApp::reportSweep(const wifi::Sweep& sweep) {
+    for (const std::string& note : sweep.notes)
+        std::fprintf(stderr, "marlow: %s\n", note.c_str());
+    if (sweep.dropped > 0)
+        std::fprintf(stderr, "marlow: %zu access points beyond the first %zu were left out\n",
+                     sweep.dropped, wifi::MaxBssPerSweep);
+    // Shown once: the points taken stay, and later taps store empty points.
+    if (sweep.adapterGone && !m_adapterGoneShown) {
+        m_adapterGoneShown = true;
+        m_boxes.show(m_frame.get(),
+                     warning("The Wi-Fi adapter " + m_wifiBoard->adapter().name +
+                             " is gone. The points taken are kept; save the survey, then "
+                             "reconnect the adapter and start the program again."));
+    }
 }
 
 } // namespace marlow

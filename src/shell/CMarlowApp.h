@@ -10,6 +10,7 @@
 #include "shell/CommandLine.h"
 #include "shell/QtMessageBoxes.h"
 #include "shell/QtSounds.h"
+#include "wifi/WifiBoard.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -29,8 +30,20 @@ private:
     QtMessageBoxes m_boxes;
     QtSounds m_sounds;
     SysfsRegistry m_registry;
-    // The demo's board outlives the frame, whose link talks to it.
+    // Starts the Wi-Fi adapter's board and points the link at it; tells the
+    // surveyor when it cannot start, and the link then stays without a board.
+    void startWifi(const StartOptions& options, LinkStartOptions& link);
+    // Shows the box once the message loop runs, over the window shown.
+    void showOnceShown(const MessageBoxRequest& request);
+    // On the UI thread: what a sweep of the adapter should tell the surveyor.
+    void reportSweep(const wifi::Sweep& sweep);
+
+    // The boards outlive the frame, whose link talks to them.
     std::unique_ptr<board::BoardServer> m_demoBoard;
+    std::unique_ptr<wifi::WifiBoard> m_wifiBoard;
+    // The board in use in this process, if any: the demo's or the adapter's.
+    board::BoardServer* m_localBoard = nullptr;
+    bool m_adapterGoneShown = false;
     std::unique_ptr<CMainFrame> m_frame;
 };
 

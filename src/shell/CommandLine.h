@@ -1,10 +1,11 @@
 // The program's command line:
-//   marlow [--port DEVICE] [--demo] [SITE.tws]
+//   marlow [--port DEVICE | --demo | --wifi [IFACE] [--bands LIST]] [SITE.tws]
 // plus --help and --version. It is read before the application starts, so
 // that --help and --version answer without a display.
 #pragma once
 
 #include "base/Result.h"
+#include "wifi/Channels.h"
 
 #include <QStringList>
 #include <string>
@@ -16,6 +17,12 @@ struct StartOptions {
     std::string port;
     // Runs the simulated board of the sample office and opens that site.
     bool demo = false;
+    // Plays the board with the computer's own Wi-Fi adapter.
+    bool wifi = false;
+    // The adapter's interface; empty: the first that is up.
+    std::string wifiInterface;
+    // The bands the adapter reports: "2.4" unless --bands says otherwise.
+    wifi::Bands bands;
     // A site file to open once the window is shown; empty: none (with
     // --demo: the sample office).
     std::string sitePath;

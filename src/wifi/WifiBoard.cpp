@@ -1,0 +1,61 @@
+// Putting the Wi-Fi board together; see WifiBoard.h.
+#include "wifi/WifiBoard.h"
+
+#include "wifi/Capabilities.h"
+#include "wifi/NetworkManagerRescan.h"
+
+namespace marlow::wifi {
+namespace {
+
+constexpr std::size_t BoardTextLength = 31;
+
+} // namespace
+
+Result<std::unique_ptr<WifiBoard>> WifiBoard::open(WifiBoardOptions options) {
+    ScannerConfig config;
+    config.interface = options.interfaceName;
+    config.timeLimit = options.sweepLimit;
+    config.mayTrigger = holdsNetAdmin();
+    Result<std::unique_ptr<AdapterScanner>> scanner = openAdapterScanner(config);
+    if (!scanner)
+        return fail(scanner.error());
+    std::unique_ptr<Rescanner> rescanner;
+    if (!*config.mayTrigger) {
+        // NetworkManager needs the adapter's name, which the scanner has
+        // just chosen; reopened with it, the scanner asks NetworkManager.
+        Result<std::unique_ptr<Rescanner>> manager =
+            connectNetworkManager((*scanner)->adapter().name);
+        if (manager) {
+            rescanner = std::move(manager).value();
+            config.interface = (*scanner)->adapter().name;
+            config.rescanner = rescanner.get();
+            scanner = openAdapterScanner(config);
+            if (!scanner)
+                return fail(scanner.error());
+        }
+    }
+    return std::unique_ptr<WifiBoard>(
+        new WifiBoard(std::move(rescanner), std::move(scanner).value(), options));
+}
+
+WifiBoard::WifiBoard(std::unique_ptr<Rescanner> rescanner, std::unique_ptr<AdapterScanner> scanner,
+                     const WifiBoardOptions& options)
+    : m_rescanner(std::move(rescanner)), m_scanner(std::move(scanner)),
+      m_modeDescription(m_scanner->modeDescription()), m_startMode(m_scanner->mode()),
+      m_server(std::make_unique<board::BoardServer>(
+          boardTextsFor(m_scanner->adapter()),
+          std::make_unique<WifiRadio>(*m_scanner, options.bands, options.onSweep), options.line)) {}
+
+WifiBoard::~WifiBoard() {
+    m_server->stop();
+}
+
+board::BoardConfig boardTextsFor(const Adapter& adapter) {
+    board::BoardConfig texts;
+    texts.firmware =
+        (adapter.driver.empty() ? std::string("Wi-Fi") : adapter.driver).substr(0, BoardTextLength);
+    texts.serial = adapter.name.substr(0, BoardTextLength);
+    return texts;
+}
+
+} // namespace marlow::wifi
