@@ -9,6 +9,14 @@ namespace {
 
 constexpr std::size_t BoardTextLength = 31;
 
+// The surveyor who named an interface reads its name in the message, even
+// when the failure came before any interface was looked at.
+Error namingInterface(Error error, const std::string& interfaceName) {
+    if (!interfaceName.empty() && error.message.find(interfaceName) == std::string::npos)
+        error.message = interfaceName + ": " + error.message;
+    return error;
+}
+
 } // namespace
 
 Result<std::unique_ptr<WifiBoard>> WifiBoard::open(WifiBoardOptions options) {
@@ -18,7 +26,7 @@ Result<std::unique_ptr<WifiBoard>> WifiBoard::open(WifiBoardOptions options) {
     config.mayTrigger = holdsNetAdmin();
     Result<std::unique_ptr<AdapterScanner>> scanner = openAdapterScanner(config);
     if (!scanner)
-        return fail(scanner.error());
+        return fail(namingInterface(scanner.error(), config.interface));
     std::unique_ptr<Rescanner> rescanner;
     if (!*config.mayTrigger) {
         // NetworkManager needs the adapter's name, which the scanner has

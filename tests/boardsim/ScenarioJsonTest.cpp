@@ -3,6 +3,7 @@
 // commands.
 #include "ScenarioJson.h"
 
+#include "BoardConsole.h"
 #include "CommandLine.h"
 #include "board/OfficeScenario.h"
 
@@ -136,10 +137,10 @@ TEST(BoardsimCommandLine, OptionsAndPositionCommands) {
     ASSERT_TRUE(unreadable);
     EXPECT_FALSE(scenarioFor(*unreadable));
 
-    EXPECT_EQ(parsePositionCommand("at 120 80")->x, 120);
-    EXPECT_EQ(parsePositionCommand("\tat  -3.5 1e2 \r")->y, 100);
+    EXPECT_EQ(console::parsePositionCommand("at 120 80")->x, 120);
+    EXPECT_EQ(console::parsePositionCommand("\tat  -3.5 1e2 \r")->y, 100);
     for (const char* bad : {"at 1", "at 1 2 3", "to 1 2", "at 1 nan", "at 1 2x"})
-        EXPECT_FALSE(parsePositionCommand(bad)) << bad;
+        EXPECT_FALSE(console::parsePositionCommand(bad)) << bad;
 }
 
 } // namespace

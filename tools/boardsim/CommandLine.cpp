@@ -40,18 +40,6 @@ Options:
   --help           show this text
 )";
 
-std::vector<std::string_view> words(std::string_view text) {
-    std::vector<std::string_view> out;
-    constexpr std::string_view Blanks = " \t\r";
-    for (std::size_t at = text.find_first_not_of(Blanks); at != std::string_view::npos;
-         at = text.find_first_not_of(Blanks, at)) {
-        const std::size_t end = std::min(text.find_first_of(Blanks, at), text.size());
-        out.push_back(text.substr(at, end - at));
-        at = end;
-    }
-    return out;
-}
-
 template <typename Number> std::optional<Number> parseNumber(std::string_view text) {
     Number value{};
     const auto [end, failed] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -151,17 +139,6 @@ std::unique_ptr<board::BoardServer> replayBoard(const CommandLine& line,
     return std::make_unique<board::BoardServer>(
         board::BoardConfig{.lowBattery = line.lowBattery},
         std::make_unique<wifi::WifiRadio>(source, wifi::Bands{true, true}), serverConfig(line));
-}
-
-std::optional<board::SurveyPosition> parsePositionCommand(std::string_view line) {
-    const std::vector<std::string_view> parts = words(line);
-    if (parts.size() != 3 || parts[0] != "at")
-        return std::nullopt;
-    const auto x = parseNumber<double>(parts[1]);
-    const auto y = parseNumber<double>(parts[2]);
-    if (!x || !y || !std::isfinite(*x) || !std::isfinite(*y))
-        return std::nullopt;
-    return board::SurveyPosition{*x, *y};
 }
 
 } // namespace marlow::sim

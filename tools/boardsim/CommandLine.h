@@ -53,7 +53,4 @@ board::SimulatorConfig simulatorConfig(const CommandLine& line, board::Scenario 
 // source must outlive it.
 std::unique_ptr<board::BoardServer> replayBoard(const CommandLine& line, wifi::SweepSource& source);
 
-// "at X Y": where the surveyor now stands, in floor-plan pixels.
-std::optional<board::SurveyPosition> parsePositionCommand(std::string_view line);
-
 } // namespace marlow::sim
