@@ -191,6 +191,12 @@ void AdapterScanner::endAfter(const Error& error, const Times& times, Sweep& swe
     readResults(times, sweep, Freshness::Held);
 }
 
+void AdapterScanner::useRescanner(Rescanner& rescanner) {
+    m_config.rescanner = &rescanner;
+    if (m_mode == ScanMode::Passive)
+        m_mode = ScanMode::NetworkManager;
+}
+
 void AdapterScanner::loseAdapter(Sweep& sweep) {
     m_gone = true;
     sweep.adapterGone = true;

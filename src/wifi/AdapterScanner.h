@@ -48,6 +48,11 @@ public:
     // One line for start-up: the adapter and how it gets its scans.
     std::string modeDescription() const;
 
+    // Someone to ask for scans from now on when the kernel refuses us:
+    // NetworkManager, connected once the adapter was chosen. Before the
+    // first sweep, from the thread that sweeps.
+    void useRescanner(Rescanner& rescanner);
+
     Sweep sweep() override;
     void interrupt() override;
 

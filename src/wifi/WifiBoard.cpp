@@ -23,23 +23,25 @@ Result<std::unique_ptr<WifiBoard>> WifiBoard::open(WifiBoardOptions options) {
     ScannerConfig config;
     config.interface = options.interfaceName;
     config.timeLimit = options.sweepLimit;
-    config.mayTrigger = holdsNetAdmin();
-    Result<std::unique_ptr<AdapterScanner>> scanner = openAdapterScanner(config);
+    config.sysfsRoot = options.sysfsRoot;
+    config.mayTrigger = options.mayTrigger ? *options.mayTrigger : holdsNetAdmin();
+    Result<std::unique_ptr<NetlinkTransport>> transport = options.openTransport();
+    if (!transport)
+        return fail(namingInterface(transport.error(), config.interface));
+    Result<std::unique_ptr<AdapterScanner>> scanner =
+        openAdapterScanner(config, std::move(transport).value());
     if (!scanner)
         return fail(namingInterface(scanner.error(), config.interface));
+    // NetworkManager needs the adapter's name, which the scanner has just
+    // chosen. Where it does not run or know the adapter, the sweeps wait
+    // for the system's own scans.
     std::unique_ptr<Rescanner> rescanner;
     if (!*config.mayTrigger) {
-        // NetworkManager needs the adapter's name, which the scanner has
-        // just chosen; reopened with it, the scanner asks NetworkManager.
         Result<std::unique_ptr<Rescanner>> manager =
-            connectNetworkManager((*scanner)->adapter().name);
+            connectNetworkManager((*scanner)->adapter().name, options.networkManagerBus);
         if (manager) {
             rescanner = std::move(manager).value();
-            config.interface = (*scanner)->adapter().name;
-            config.rescanner = rescanner.get();
-            scanner = openAdapterScanner(config);
-            if (!scanner)
-                return fail(scanner.error());
+            (*scanner)->useRescanner(*rescanner);
         }
     }
     return std::unique_ptr<WifiBoard>(

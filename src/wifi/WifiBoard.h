@@ -10,11 +10,14 @@
 #include "board/BoardServer.h"
 #include "wifi/AdapterScanner.h"
 #include "wifi/Channels.h"
+#include "wifi/NetlinkTransport.h"
 #include "wifi/Rescanner.h"
 #include "wifi/WifiRadio.h"
 
 #include <chrono>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace marlow::wifi {
@@ -27,6 +30,15 @@ struct WifiBoardOptions {
     board::ServerConfig line;
     // Told of each sweep, on the serving thread.
     WifiRadio::SweepObserver onSweep;
+
+    // Where the kernel, the adapters' sysfs entries, the permission to scan
+    // and NetworkManager are found; tests put their own in place.
+    std::function<Result<std::unique_ptr<NetlinkTransport>>()> openTransport = openNetlinkSocket;
+    std::string sysfsRoot = "/sys";
+    // Unset: whether this process holds CAP_NET_ADMIN.
+    std::optional<bool> mayTrigger;
+    // Empty: the system bus.
+    std::string networkManagerBus;
 };
 
 class WifiBoard {
