@@ -68,7 +68,12 @@ Result<std::vector<std::uint8_t>> ReplayTransport::receive(std::chrono::millisec
     if (!m_interrupted && timeout.count() > 0 && !m_queue.empty() &&
         m_queue.front().kind == Kind::Silence)
         m_queue.pop_front();
-    if (m_wake.wait_for(lock, timeout, [this] { return m_interrupted; }))
+    // A look at what is already waiting returns at once, as the socket's
+    // poll does: a wait, even an expired one, would give up the processor.
+    const bool interrupted = timeout.count() == 0
+                                 ? m_interrupted
+                                 : m_wake.wait_for(lock, timeout, [this] { return m_interrupted; });
+    if (interrupted)
         return fail(Error::fromErrno("waiting for the kernel", EINTR));
     return fail(Error::fromErrno("waiting for the kernel", ETIMEDOUT));
 }
