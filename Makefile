@@ -63,16 +63,18 @@ tsan: deps
 	cmake --build $(TSAN_BUILD) -j $(JOBS)
 	cd $(TSAN_BUILD) && TSAN_OPTIONS=halt_on_error=1 ctest -L core --output-on-failure -j $(JOBS)
 
-# The link's receive parser and message handling under libFuzzer for 60
-# seconds, from the seed corpus of valid frames. Only the fuzzer is built
-# there: the libraries carry its instrumentation, which other programs
-# cannot link without the fuzzer's runtime.
+# The link's receive parser and message handling, and the Wi-Fi source's
+# reading of the kernel's messages, each under libFuzzer for 60 seconds from
+# its seed corpus. Only the fuzzers are built there: the libraries carry
+# their instrumentation, which other programs cannot link without the
+# fuzzer's runtime.
 FUZZ_BUILD ?= build-fuzz
 fuzz: deps
 	CXX=clang++-14 cmake -S . -B $(FUZZ_BUILD) -G Ninja -DENABLE_FUZZ=ON -DBUILD_GUI=OFF \
 	    -DBUILD_TESTING=OFF -DBUILD_BENCHMARKS=OFF $(CMAKE_FLAGS)
-	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target link_fuzzer
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target link_fuzzer wifi_fuzzer
 	cmake --build $(FUZZ_BUILD) --target fuzz_link
+	cmake --build $(FUZZ_BUILD) --target fuzz_wifi
 
 # House rules that no compiler checks: the sources as .clang-format has
 # them, every include within its layer (.ci/check-layers), and clang-tidy's

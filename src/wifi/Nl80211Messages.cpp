@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstring>
 #include <initializer_list>
 #include <linux/nl80211.h>
@@ -15,6 +16,9 @@
 
 namespace marlow::wifi {
 namespace {
+
+// The largest error number the kernel reports.
+constexpr int MaxErrno = 4095;
 
 // A policy for attributes numbered up to Max: those listed are checked as
 // their types say (an integer's length, a string's terminating NUL), the
@@ -168,7 +172,11 @@ std::optional<int> readStatus(nlmsghdr& message) {
     if (nlmsg_datalen(&message) < static_cast<int>(sizeof error))
         return std::nullopt;
     std::memcpy(&error, nlmsg_data(&message), sizeof error);
-    return error < 0 ? -error : error;
+    // The kernel sends 0 or a negative errno; anything else is garbage,
+    // whose negation might not even be an int.
+    if (error > 0 || error < -MaxErrno)
+        return EPROTO;
+    return -error;
 }
 
 } // namespace marlow::wifi

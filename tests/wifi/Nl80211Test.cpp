@@ -8,6 +8,7 @@
 #include "TempDir.h"
 
 #include <cerrno>
+#include <climits>
 #include <gtest/gtest.h>
 #include <linux/genetlink.h>
 #include <linux/nl80211.h>
@@ -46,6 +47,13 @@ TEST(Nl80211Family, ResolvesTheFamilyAndItsGroupsOrSaysThereIsNone) {
     ReplayTransport withoutScanGroup;
     withoutScanGroup.answer(datagram({familyAnswer({{"config", ConfigGroup}}), ack()}));
     EXPECT_FALSE(Nl80211::open(withoutScanGroup, soon()));
+
+    // A status no kernel sends is a protocol error, not a number to negate.
+    ReplayTransport garbled;
+    garbled.answer(ack(INT_MIN));
+    const Result<Nl80211> refused = Nl80211::open(garbled, soon());
+    ASSERT_FALSE(refused);
+    EXPECT_EQ(refused.error().systemError, EPROTO);
 }
 
 TEST(Nl80211Interfaces, DumpListsTheInterfacesThatHaveANetworkDevice) {
