@@ -2,89 +2,21 @@
 // breaks the format ends the reading of its line with an error naming it.
 #include "SweepJson.h"
 
-#include <cerrno>
-#include <cmath>
+#include "JsonRead.h"
+
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <initializer_list>
-#include <limits>
-#include <nlohmann/json.hpp>
-#include <sstream>
 #include <utility>
 
 namespace marlow::sweeplog {
 namespace {
 
-using Json = nlohmann::json;
+using jsonread::Bytes;
+using jsonread::Fields;
+using jsonread::invalid;
+using jsonread::Json;
+using jsonread::shortDump;
 // Written with its keys in the order the format lists them.
 using OrderedJson = nlohmann::ordered_json;
-using Bytes = std::vector<std::uint8_t>;
-
-// Ends the reading of a line: the field and what is wrong with it.
-struct Invalid {
-    std::string message;
-};
-
-[[noreturn]] void invalid(const std::string& where, const std::string& problem) {
-    throw Invalid{where.empty() ? problem : where + ": " + problem};
-}
-
-// A value as the error shows it: a scalar, cut short, or what kind of
-// container it is (whose text could nest deeper than the stack reaches).
-std::string shortDump(const Json& value) {
-    if (value.is_object())
-        return "an object";
-    if (value.is_array())
-        return "an array";
-    constexpr std::size_t Longest = 40;
-    std::string text = value.dump(-1, ' ', false, Json::error_handler_t::replace);
-    if (text.size() > Longest)
-        text = text.substr(0, Longest) + "...";
-    return text;
-}
-
-constexpr char HexDigits[] = "0123456789abcdef";
-
-std::string hexText(const Bytes& bytes, char separator = '\0') {
-    std::string text;
-    text.reserve(bytes.size() * 3);
-    for (const std::uint8_t byte : bytes) {
-        if (separator != '\0' && !text.empty())
-            text += separator;
-        text += HexDigits[byte >> 4];
-        text += HexDigits[byte & 15];
-    }
-    return text;
-}
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-// Pairs of hex digits in either case, each pair after the first preceded by
-// the separator when there is one.
-std::optional<Bytes> hexBytes(std::string_view text, char separator = '\0') {
-    const std::size_t step = separator == '\0' ? 2 : 3;
-    if ((text.size() + step - 2) % step != 0)
-        return std::nullopt;
-    Bytes bytes;
-    bytes.reserve(text.size() / step + 1);
-    for (std::size_t at = 0; at < text.size(); at += step) {
-        const int high = hexDigit(text[at]);
-        const int low = hexDigit(text[at + 1]);
-        if (high < 0 || low < 0 || (step == 3 && at + 2 < text.size() && text[at + 2] != separator))
-            return std::nullopt;
-        bytes.push_back(static_cast<std::uint8_t>(high * 16 + low));
-    }
-    return bytes;
-}
 
 std::string timeText(TimePoint time) {
     using namespace std::chrono;
@@ -130,87 +62,22 @@ std::optional<TimePoint> parseTime(std::string_view text) {
            milliseconds(fraction ? number(20, 3) : 0);
 }
 
-// The fields of one JSON object, and no others.
-class Fields {
-public:
-    Fields(const Json& object, std::string where, std::initializer_list<std::string_view> keys)
-        : m_object(object), m_where(std::move(where)) {
-        if (!m_object.is_object())
-            invalid(m_where, "expected an object, got " + shortDump(m_object));
-        for (const auto& [key, value] : m_object.items()) {
-            bool known = false;
-            for (const std::string_view allowed : keys)
-                known = known || key == allowed;
-            if (!known)
-                invalid(m_where, "unknown key \"" + key + "\"");
-        }
-    }
-
-    const Json* optional(const char* key) const {
-        const auto found = m_object.find(key);
-        return found == m_object.end() ? nullptr : &*found;
-    }
-    const Json& required(const char* key) const {
-        if (const Json* value = optional(key))
-            return *value;
-        invalid(m_where, "missing \"" + std::string(key) + "\"");
-    }
-    std::string name(const char* key) const { return m_where.empty() ? key : m_where + "." + key; }
-
-    template <typename Integer> Integer integer(const char* key) const {
-        const Json& value = required(key);
-        using Limits = std::numeric_limits<Integer>;
-        const bool inRange =
-            value.is_number_unsigned()
-                ? std::in_range<Integer>(value.get<std::uint64_t>())
-                : value.is_number_integer() && std::in_range<Integer>(value.get<std::int64_t>());
-        if (!inRange)
-            invalid(name(key), "expected an integer from " + std::to_string(Limits::min()) +
-                                   " to " + std::to_string(Limits::max()) + ", got " +
-                                   shortDump(value));
-        return value.get<Integer>();
-    }
-    double number(const char* key) const {
-        const Json& value = required(key);
-        if (!value.is_number() || !std::isfinite(value.get<double>()))
-            invalid(name(key), "expected a number, got " + shortDump(value));
-        return value.get<double>();
-    }
-    bool boolean(const char* key) const {
-        const Json& value = required(key);
-        if (!value.is_boolean())
-            invalid(name(key), "expected true or false, got " + shortDump(value));
-        return value.get<bool>();
-    }
-    std::string text(const char* key) const { return textIn(name(key), required(key)); }
-
-    static std::string textIn(const std::string& where, const Json& value) {
-        if (!value.is_string())
-            invalid(where, "expected a string, got " + shortDump(value));
-        return value.get<std::string>();
-    }
-
-private:
-    const Json& m_object;
-    std::string m_where;
-};
-
 wifi::ScannedBss readBss(const Json& object, const std::string& where) {
     const Fields fields(object, where,
                         {"bssid", "frequency", "signal_mbm", "age_ms", "stale", "elements"});
     wifi::ScannedBss bss;
     const std::string bssid = fields.text("bssid");
-    const std::optional<Bytes> mac = hexBytes(bssid, ':');
-    if (!mac || mac->size() != bss.bssid.size())
+    const std::optional<jsonread::Mac> mac = jsonread::parseMac(bssid);
+    if (!mac)
         invalid(fields.name("bssid"),
                 "expected six hex pairs like \"aa:bb:cc:dd:ee:ff\", got " + shortDump(bssid));
-    std::copy(mac->begin(), mac->end(), bss.bssid.begin());
+    bss.bssid = *mac;
     bss.frequencyMhz = fields.integer<std::uint32_t>("frequency");
     bss.signalMbm = fields.integer<std::int32_t>("signal_mbm");
     bss.ageMs = fields.integer<std::uint32_t>("age_ms");
     bss.stale = fields.boolean("stale");
     const std::string elements = fields.text("elements");
-    std::optional<Bytes> bytes = hexBytes(elements);
+    std::optional<Bytes> bytes = jsonread::hexBytes(elements);
     if (!bytes)
         invalid(fields.name("elements"),
                 "expected pairs of hex digits, got " + shortDump(elements));
@@ -234,30 +101,24 @@ RecordedSweep readSweep(const Json& root) {
         const Fields at(*position, fields.name("position"), {"x", "y"});
         recorded.position = board::SurveyPosition{at.number("x"), at.number("y")};
     }
-    const Json& bss = fields.required("bss");
-    if (!bss.is_array())
-        invalid(fields.name("bss"), "expected an array, got " + shortDump(bss));
+    const Json& bss = fields.array("bss");
     if (bss.size() > wifi::MaxBssPerSweep)
         invalid(fields.name("bss"),
                 "more than " + std::to_string(wifi::MaxBssPerSweep) + " BSSs in one sweep");
     for (std::size_t i = 0; i < bss.size(); ++i)
-        recorded.sweep.heard.push_back(
-            readBss(bss[i], fields.name("bss") + "[" + std::to_string(i) + "]"));
+        recorded.sweep.heard.push_back(readBss(bss[i], fields.name("bss", i)));
     recorded.sweep.dropped = fields.integer<std::size_t>("dropped");
-    const Json& notes = fields.required("notes");
-    if (!notes.is_array())
-        invalid(fields.name("notes"), "expected an array, got " + shortDump(notes));
+    const Json& notes = fields.array("notes");
     for (std::size_t i = 0; i < notes.size(); ++i)
-        recorded.sweep.notes.push_back(
-            Fields::textIn(fields.name("notes") + "[" + std::to_string(i) + "]", notes[i]));
+        recorded.sweep.notes.push_back(Fields::textIn(fields.name("notes", i), notes[i]));
     recorded.sweep.adapterGone = fields.boolean("adapter_gone");
     return recorded;
 }
 
-// nlohmann's messages read "[json.exception.parse_error.101] parse error at
-// line 1, column 5: syntax error ..."; a line has one line.
-std::string syntaxError(const Json::parse_error& failure) {
-    const std::string text = failure.what();
+// "parse error at line 1, column 5: syntax error ..." as "column 5: syntax
+// error ...": a line has one line.
+std::string lineSyntaxError(const Json::parse_error& failure) {
+    const std::string text = jsonread::syntaxError(failure);
     const std::size_t colon = text.find(": ");
     return "column " + std::to_string(failure.byte) + ": " +
            (colon == std::string::npos ? text : text.substr(colon + 2));
@@ -273,12 +134,12 @@ std::string sweepJsonLine(const RecordedSweep& recorded) {
         root["position"] = {{"x", recorded.position->x}, {"y", recorded.position->y}};
     OrderedJson& heard = root["bss"] = OrderedJson::array();
     for (const wifi::ScannedBss& bss : recorded.sweep.heard)
-        heard.push_back({{"bssid", hexText(Bytes(bss.bssid.begin(), bss.bssid.end()), ':')},
+        heard.push_back({{"bssid", jsonread::hexText(bss.bssid, ':')},
                          {"frequency", bss.frequencyMhz},
                          {"signal_mbm", bss.signalMbm},
                          {"age_ms", bss.ageMs},
                          {"stale", bss.stale},
-                         {"elements", hexText(bss.elements)}});
+                         {"elements", jsonread::hexText(bss.elements)}});
     root["dropped"] = recorded.sweep.dropped;
     root["notes"] = recorded.sweep.notes;
     root["adapter_gone"] = recorded.sweep.adapterGone;
@@ -288,13 +149,7 @@ std::string sweepJsonLine(const RecordedSweep& recorded) {
 }
 
 Result<RecordedSweep> parseSweepLine(std::string_view line) {
-    try {
-        return readSweep(Json::parse(line.begin(), line.end()));
-    } catch (const Json::parse_error& failure) {
-        return fail(Error{syntaxError(failure)});
-    } catch (const Invalid& failure) {
-        return fail(Error{failure.message});
-    }
+    return jsonread::parseWith(line, readSweep, lineSyntaxError);
 }
 
 Result<std::vector<RecordedSweep>> parseSweepLines(std::string_view text) {
@@ -318,16 +173,7 @@ Result<std::vector<RecordedSweep>> parseSweepLines(std::string_view text) {
 }
 
 Result<std::vector<RecordedSweep>> loadSweeps(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::error_code ignored;
-    if (!in || std::filesystem::is_directory(path, ignored))
-        return fail(Error::fromErrno(path + ": cannot read", in ? EISDIR : errno));
-    std::ostringstream text;
-    text << in.rdbuf();
-    Result<std::vector<RecordedSweep>> read = parseSweepLines(text.str());
-    if (!read)
-        return fail(Error{path + ": " + read.error().message});
-    return read;
+    return jsonread::loadFile(path, parseSweepLines);
 }
 
 } // namespace marlow::sweeplog
