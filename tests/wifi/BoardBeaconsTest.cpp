@@ -45,8 +45,11 @@ TEST(BoardBeacons, EveryReportLeadsWithItsOwnSsidAndChannelInAWholeArea) {
     runsPast.insert(runsPast.end(), {48, 10, 0x01});
     Bytes loneId = bytesOf({{0, oddSsid}});
     loneId.push_back(221);
-    std::vector<InfoElement> big(10, InfoElement{221, Bytes(255, 0xDD)});
+    // 3 + 3 + 7 * 257 + 243 bytes fill the area; not even an empty element
+    // more fits.
+    std::vector<InfoElement> big(7, InfoElement{221, Bytes(255, 0xDD)});
     big.insert(big.begin(), {0, {'b'}});
+    big.insert(big.end(), {{221, Bytes(241, 0xDD)}, {221, {}}});
     const Sweep sweep = sweepOf({bss(2437, bytesOf({Country, {0, {'o', 'f', 'f'}}, Rsn, {3, {6}}})),
                                  bss(5180, bytesOf({{0, {'l', 'a', 'b'}}, Country, Rsn})),
                                  bss(2412, bytesOf({Rsn})), bss(2417, runsPast), bss(2422, loneId),
@@ -61,8 +64,7 @@ TEST(BoardBeacons, EveryReportLeadsWithItsOwnSsidAndChannelInAWholeArea) {
     EXPECT_EQ(area(beacons, 3), bytesOf({{0, oddSsid}, {3, {3}}}));
     EXPECT_EQ(beacons.at(3).at(0).ssid, std::string(oddSsid.begin(), oddSsid.end()));
     EXPECT_EQ(area(beacons, 5), bytesOf({{0, {}}, {3, {5}}}));
-    // 3 + 3 + 7 * 257 bytes; an eighth vendor element would pass 2048.
-    big.resize(8);
+    big.pop_back();
     big.insert(big.begin() + 1, {3, {4}});
     EXPECT_EQ(area(beacons, 4), bytesOf(big));
 }
