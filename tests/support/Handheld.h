@@ -43,9 +43,9 @@ struct Handheld final : LinkEvents, LinkMessages {
         return eventually([&] { return !text(&AnalyzerLink::copySerialText).empty(); });
     }
     std::string text(void (AnalyzerLink::*copy)(char (&)[AnalyzerLink::TextSize]) const) {
-        char text[AnalyzerLink::TextSize]{};
-        (session.link().*copy)(text);
-        return text;
+        char copied[AnalyzerLink::TextSize]{};
+        (session.link().*copy)(copied);
+        return copied;
     }
     // One scan, and then the records by MAC; none when it did not end.
     std::vector<Record> scan() {
