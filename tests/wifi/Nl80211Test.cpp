@@ -14,6 +14,7 @@
 #include <linux/nl80211.h>
 #include <netlink/attr.h>
 #include <netlink/msg.h>
+#include <tuple>
 
 namespace marlow::wifi {
 namespace {

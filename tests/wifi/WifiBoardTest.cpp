@@ -9,6 +9,7 @@
 #include "FakeNetworkManager.h"
 #include "Handheld.h"
 #include "ReplayTransport.h"
+#include "TempDir.h"
 
 #include <gtest/gtest.h>
 #include <linux/nl80211.h>
