@@ -47,7 +47,9 @@ TEST(SweepJson, WhatIsWrittenReadsBackTheSame) {
     }
 }
 
-// One bad line of each check, after a good one and a blank one.
+// One bad line of each check of the format's own, after a good one and a
+// blank one. The checks shared with scenario files (unknown and missing
+// keys, an object where one belongs, a MAC address) are ScenarioJson's test.
 TEST(SweepJson, BadLinesAreRefusedWithTheLineAndTheField) {
     const std::string start = R"({"time":"2026-12-07T04:53:45Z","bss":[)";
     const std::string rest = R"(],"dropped":0,"notes":[],"adapter_gone":false})";
@@ -56,17 +58,12 @@ TEST(SweepJson, BadLinesAreRefusedWithTheLineAndTheField) {
     const std::string good = start + bss + R"("elements":"DdfF"})" + rest;
     const std::pair<std::string, std::string> cases[] = {
         {R"({"time":)", "column 9: syntax error"},
-        {"[]", "expected an object, got an array"},
         {R"({"time":)" + std::string(100000, '[') + std::string(100000, ']') + "}",
          "time: expected a string, got an array"},
         {R"({"time":"2026-02-29T00:00:00Z","bss":[)" + rest,
          R"(time: expected a UTC time like "2026-12-07T04:53:45.120Z", got "2026-02-29T00:00:00Z")"},
-        {start + bss.substr(0, bss.size() - 1) + "}" + rest, R"(bss[0]: missing "elements")"},
-        {start + bss + R"("elements":"","ssid":""})" + rest, R"(bss[0]: unknown key "ssid")"},
         {start + bss + R"("elements":"0g"})" + rest,
          R"(bss[0].elements: expected pairs of hex digits, got "0g")"},
-        {start + R"({"bssid":"aa:bb:cc:dd:ee"})" + rest,
-         R"(bss[0].bssid: expected six hex pairs like "aa:bb:cc:dd:ee:ff", got "aa:bb:cc:dd:ee")"},
         {start + R"({"frequency":1,"signal_mbm":-45.5,"bssid":"aa:bb:cc:dd:ee:ff"})" + rest,
          "bss[0].signal_mbm: expected an integer from -2147483648 to 2147483647, got -45.5"},
         {start +
