@@ -18,14 +18,8 @@ namespace {
 
 RecordedSweep sweepHearing(std::size_t count) {
     RecordedSweep recorded;
-    recorded.interfaceName = "wlan0";
-    for (std::size_t i = 0; i < count; ++i)
-        recorded.sweep.heard.push_back({{2, 0, 0, 0, 0, static_cast<std::uint8_t>(i)},
-                                        2412,
-                                        -5000,
-                                        std::vector<std::uint8_t>(40, 0xDD),
-                                        0,
-                                        false});
+    recorded.sweep.heard.assign(
+        count, {{2, 0, 0, 0, 0, 1}, 2412, -5000, std::vector<std::uint8_t>(40, 0xDD), 0, false});
     return recorded;
 }
 
@@ -71,11 +65,9 @@ TEST(WifiboardCommandLine, OptionsAndTheirMistakes) {
         {"--interface", "wlan1", "--bands", "2.4,5", "--serial", "/dev/ttyUSB0", "--record",
          "walk.jsonl", "--sweep-limit", "8"});
     ASSERT_TRUE(line) << line.error().message;
-    EXPECT_EQ(line->interfaceName, "wlan1");
-    EXPECT_TRUE(line->bands.ghz5);
-    EXPECT_EQ(line->serialDevice, "/dev/ttyUSB0");
-    EXPECT_EQ(line->recordPath, "walk.jsonl");
-    EXPECT_EQ(line->sweepLimit, std::chrono::seconds(8));
+    EXPECT_EQ(std::tuple(line->interfaceName, line->bands.ghz5, line->serialDevice,
+                         line->recordPath, line->sweepLimit),
+              std::tuple("wlan1", true, "/dev/ttyUSB0", "walk.jsonl", std::chrono::seconds(8)));
     for (const std::vector<std::string>& bad : {std::vector<std::string>{"--record"},
                                                 {"--bands", "6"},
                                                 {"--sweep-limit", "0"},

@@ -2,18 +2,17 @@
 
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace marlow::wifi {
 namespace {
 
 TEST(Channels, FrequenciesMapToTheirBandsChannelsOnly) {
     const Bands both{true, true};
-    EXPECT_EQ(channelOf(2412, both), 1);
-    EXPECT_EQ(channelOf(2472, both), 13);
-    EXPECT_EQ(channelOf(2484, both), 14);
-    EXPECT_EQ(channelOf(5180, both), 36);
-    EXPECT_EQ(channelOf(5745, both), 149);
-    EXPECT_EQ(channelOf(5885, both), 177);
+    const std::pair<std::uint32_t, int> grid[] = {{2412, 1},  {2472, 13},  {2484, 14},
+                                                  {5180, 36}, {5745, 149}, {5885, 177}};
+    for (const auto& [mhz, channel] : grid)
+        EXPECT_EQ(channelOf(mhz, both), channel) << mhz;
     // Off the grid, between grid channels, or 6 GHz (whose numbers collide
     // with 2.4 GHz ones): never a channel.
     for (std::uint32_t mhz : {2411U, 2477U, 5170U, 5750U, 5890U, 5955U, 6115U})
@@ -34,12 +33,11 @@ TEST(Channels, SweepVisitsEveryReportableChannelInOrder) {
 }
 
 TEST(Channels, BandsParse) {
-    const Result<Bands> both = parseBands("2.4,5");
-    ASSERT_TRUE(both);
-    EXPECT_TRUE(both->ghz24 && both->ghz5);
-    const Result<Bands> five = parseBands("5");
-    ASSERT_TRUE(five);
-    EXPECT_TRUE(!five->ghz24 && five->ghz5);
+    for (const auto& [text, ghz24, ghz5] : {std::tuple("2.4,5", true, true), {"5", false, true}}) {
+        const Result<Bands> bands = parseBands(text);
+        ASSERT_TRUE(bands) << text;
+        EXPECT_EQ(std::pair(bands->ghz24, bands->ghz5), std::pair(ghz24, ghz5)) << text;
+    }
     for (const char* bad : {"", "6", "2.4,", "2.4;5"})
         EXPECT_FALSE(parseBands(bad)) << bad;
 }

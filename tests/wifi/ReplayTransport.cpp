@@ -65,8 +65,8 @@ Result<std::vector<std::uint8_t>> ReplayTransport::receive(std::chrono::millisec
         }
         return std::move(next.bytes);
     }
-    if (!m_interrupted && timeout.count() > 0 && !m_queue.empty() &&
-        m_queue.front().kind == Kind::Silence)
+    // Nothing was taken: a silence in front is used up by waiting it out.
+    if (!m_interrupted && timeout.count() > 0 && !m_queue.empty())
         m_queue.pop_front();
     // A look at what is already waiting returns at once, as the socket's
     // poll does: a wait, even an expired one, would give up the processor.

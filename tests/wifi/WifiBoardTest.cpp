@@ -7,16 +7,13 @@
 
 #include "FakeKernel.h"
 #include "FakeNetworkManager.h"
+#include "Handheld.h"
 #include "ReplayTransport.h"
 #include "TempDir.h"
-#include "link/serial/LinkSession.h"
-#include "link/serial/SysfsRegistry.h"
-#include "protocol/Protocol.h"
 
-#include <algorithm>
 #include <gtest/gtest.h>
 #include <linux/nl80211.h>
-#include <thread>
+#include <stdexcept>
 
 namespace marlow::wifi {
 namespace {
@@ -24,37 +21,19 @@ namespace {
 using namespace test;
 using marlow::test::FakeNetworkManager;
 using marlow::test::PrivateBus;
-using marlow::test::TempDir;
-using namespace std::chrono_literals;
 
 constexpr std::uint32_t Wlan0 = 3;
 
-struct Link final : LinkEvents, LinkMessages {
-    void notifyDraw() override {}
-    void warnLowBattery() override {}
-    void showError(const char* text) override { errors.emplace_back(text); }
-
-    std::vector<std::string> errors;
-    MonotonicSecondsClock clock;
-    SharedRecordList scanList;
-    LinkSession session{*this, scanList, *this, clock};
-};
-
-bool waitUntil(const std::function<bool()>& done) {
-    for (const auto giveUp = std::chrono::steady_clock::now() + 10s; !done();) {
-        if (std::chrono::steady_clock::now() > giveUp)
-            return false;
-        std::this_thread::sleep_for(5ms);
-    }
-    return true;
+Bytes elements(const std::vector<InfoElement>& list) {
+    return encodeElements(list);
 }
 
 class WifiBoardTest : public ::testing::Test {
 protected:
     WifiBoardTest() { addSysfsInterface(sysfs.path(), "wlan0", true, "iwlwifi"); }
 
-    // The board over a kernel that lists wlan0; `mayTrigger` as given.
-    Result<std::unique_ptr<WifiBoard>> open(bool mayTrigger, std::string bus = {}) {
+    // The board over a kernel that lists wlan0; throws when it does not open.
+    std::unique_ptr<WifiBoard> open(bool mayTrigger, std::string bus = {}) {
         auto transport = std::make_unique<ReplayTransport>();
         kernel = transport.get();
         kernel->answer(datagram({familyAnswer(), ack()}));
@@ -68,38 +47,27 @@ protected:
         options.sysfsRoot = sysfs.path();
         options.mayTrigger = mayTrigger;
         options.networkManagerBus = std::move(bus);
-        return WifiBoard::open(std::move(options));
+        Result<std::unique_ptr<WifiBoard>> board = WifiBoard::open(std::move(options));
+        if (!board)
+            throw std::runtime_error(board.error().message);
+        return std::move(*board);
     }
 
-    TempDir sysfs;
+    marlow::test::TempDir sysfs;
     ReplayTransport* kernel = nullptr;
 };
 
-std::vector<std::uint8_t> elements(const std::vector<InfoElement>& list) {
-    return encodeElements(list);
-}
-
 TEST_F(WifiBoardTest, OneScanOfTheAdapterFillsTheProgramsScanList) {
-    Result<std::unique_ptr<WifiBoard>> board = open(true);
-    ASSERT_TRUE(board) << board.error().message;
-    EXPECT_EQ((*board)->startMode(), ScanMode::Trigger);
-    ASSERT_TRUE((*board)->server().startOnPseudoTerminal());
+    const std::unique_ptr<WifiBoard> board = open(true);
+    EXPECT_EQ(board->startMode(), ScanMode::Trigger);
+    ASSERT_TRUE(board->server().startOnPseudoTerminal());
+    marlow::test::Handheld handheld;
+    ASSERT_TRUE(handheld.connect(board->server().devicePath()));
+    EXPECT_EQ(handheld.text(&AnalyzerLink::copyFirmwareText), "iwlwifi");
+    EXPECT_EQ(handheld.text(&AnalyzerLink::copySerialText), "wlan0");
 
-    Link handheld;
-    handheld.session.start(SysfsRegistry(), {(*board)->server().devicePath(), 0ms}, {});
-    AnalyzerLink& link = handheld.session.link();
-    char serial[AnalyzerLink::TextSize]{};
-    ASSERT_TRUE(waitUntil([&] {
-        link.copySerialText(serial);
-        return serial[0] != 0;
-    }));
-    char firmware[AnalyzerLink::TextSize]{};
-    link.copyFirmwareText(firmware);
-    EXPECT_STREQ(firmware, "iwlwifi");
-    EXPECT_STREQ(serial, "wlan0");
-
-    // The scan: the country element first as real beacons have it, a 5 GHz
-    // BSS without a DS parameter set, a hidden network, and a 6 GHz BSS.
+    // The country element first as real beacons have it, a 5 GHz BSS
+    // without a DS parameter set, and a 6 GHz BSS.
     const InfoElement country{7, {'D', 'E', ' '}};
     kernel->answer(ack());
     kernel->notify(notification(NL80211_CMD_NEW_SCAN_RESULTS, Wlan0));
@@ -112,41 +80,24 @@ TEST_F(WifiBoardTest, OneScanOfTheAdapterFillsTheProgramsScanList) {
                   .frequencyMhz = 5180,
                   .signalMbm = -7051,
                   .elements = elements({{0, {'l', 'a', 'b'}}, country})}),
-        bssEntry({.bssid = {2, 0, 0, 0, 0, 1}, .elements = elements({{0, {0, 0, 0}}})}),
         bssEntry({.bssid = {2, 0, 0, 0, 0, 9}, .frequencyMhz = 5955}),
         done(),
     }));
-    ASSERT_EQ(link.sendCommand(msg::StartScan), 1);
-    ASSERT_TRUE(waitUntil([&] { return link.scanDone.load(); }));
-
-    std::vector<std::tuple<std::string, std::string, int, int>> records;
-    handheld.scanList.withLock([&](const RecordList& list) {
-        for (const SurveyRecord& r : list)
-            records.emplace_back(textOf(r.macText), textOf(r.ssid), r.channel, r.rssi);
-    });
-    std::sort(records.begin(), records.end());
-    EXPECT_EQ(records, (std::vector<std::tuple<std::string, std::string, int, int>>{
-                           {"020000000001", "", 1, -50},
-                           {"020000000006", "hq", 6, -44},
-                           {"020000000024", "lab", 36, -71}}));
+    EXPECT_EQ(handheld.scan(),
+              (std::vector<marlow::test::Handheld::Record>{{"020000000006", "hq", 6, 1, -44},
+                                                           {"020000000024", "lab", 36, 1, -71}}));
     EXPECT_TRUE(handheld.errors.empty());
-    handheld.session.stop();
 }
 
-TEST_F(WifiBoardTest, WithoutThePermissionNetworkManagerAsksWhereItKnowsTheAdapter) {
-    const std::string daemon = PrivateBus::findDaemon();
-    if (daemon.empty())
+// Without the permission to scan: NetworkManager asks where it runs, and
+// otherwise the board waits for the system's own scans.
+TEST_F(WifiBoardTest, WithoutThePermissionNetworkManagerAsksWhereItRuns) {
+    EXPECT_EQ(open(false, "unix:path=/nonexistent/bus")->startMode(), ScanMode::Passive);
+    if (!PrivateBus::installed())
         GTEST_SKIP() << "dbus-daemon is not installed";
-    PrivateBus bus(daemon);
-    Result<std::unique_ptr<WifiBoard>> alone = open(false, bus.address());
-    ASSERT_TRUE(alone) << alone.error().message;
-    EXPECT_EQ((*alone)->startMode(), ScanMode::Passive);
-
-    FakeNetworkManager networkManager(bus.address(), {{"wlan0", 2}});
-    Result<std::unique_ptr<WifiBoard>> asked = open(false, bus.address());
-    ASSERT_TRUE(asked) << asked.error().message;
-    EXPECT_EQ((*asked)->startMode(), ScanMode::NetworkManager);
-    EXPECT_NE((*asked)->modeDescription().find("NetworkManager"), std::string::npos);
+    const PrivateBus bus;
+    const FakeNetworkManager networkManager(bus.address(), {{"wlan0", 2}});
+    EXPECT_EQ(open(false, bus.address())->startMode(), ScanMode::NetworkManager);
 }
 
 } // namespace

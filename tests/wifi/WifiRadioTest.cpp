@@ -66,12 +66,13 @@ TEST(WifiRadio, OneSweepOfTheAirPerSweepInChannelOrderAndAgainWhenStartedOver) {
 
     board.receive(scan, out);
     EXPECT_EQ(air.swept, 0u) << "the air is swept at the first channel, not before";
+    // Where the surveyor stood as the sweep started goes with it.
+    radio.setSurveyPosition({120, 80});
     while (board.sweeping())
         board.step(out);
     EXPECT_EQ(sent(out), sweepFrames({}, {{1, 2412 & 0xFF}, {11, 2462 & 0xFF}}));
 
     // Started over after two channels: only the new sweep is reported.
-    radio.setSurveyPosition({120, 80});
     board.receive(scan, out);
     for (int step = 0; step < 4; ++step)
         board.step(out);
@@ -82,7 +83,7 @@ TEST(WifiRadio, OneSweepOfTheAirPerSweepInChannelOrderAndAgainWhenStartedOver) {
     EXPECT_EQ(air.swept, 3u);
 
     ASSERT_EQ(told.size(), 3u);
-    EXPECT_FALSE(told[0]) << "no position yet";
+    EXPECT_FALSE(told[0]) << "no position as it started";
     EXPECT_EQ(told[2].value().x, 120);
     radio.interrupt();
     EXPECT_EQ(air.interrupts, 1);
