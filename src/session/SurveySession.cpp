@@ -75,6 +75,7 @@ void SurveySession::adoptSite(PendingSite pending, bool keepPoints, const MarkSi
     m_siteFile = pending.site.file;
     m_sitePath = std::move(pending.path);
     resetSurvey(*m_site, m_store);
+    m_unsaved = false;
     if (keepPoints)
         loadPoints(pending.site, m_store, marks);
 }
@@ -96,6 +97,7 @@ std::optional<CommittedPoint> SurveySession::commitFinishedScan() {
         return std::nullopt;
     analyzer->clearScanFlags();
     const bool heard = commitScan(*m_site, m_scanList, m_store);
+    m_unsaved = true;
     return CommittedPoint{heard, m_site->lastBestRssi};
 }
 
@@ -104,20 +106,26 @@ bool SurveySession::selectNearestPoint(std::int32_t x, std::int32_t y) {
 }
 
 void SurveySession::removeSelectedPoint() {
-    if (m_site)
+    if (m_site) {
         marlow::removeSelectedPoint(*m_site, m_store);
+        m_unsaved = true;
+    }
 }
 
 SiteResult<> SurveySession::saveSiteData(const SignatureSource& signature, std::uint32_t saveTime) {
     if (!m_site)
         return fail(cannotUpdateError(NoSiteDetail));
-    return marlow::saveSiteData(m_sitePath, m_siteFile, m_store, signature, saveTime);
+    SiteResult<> saved = marlow::saveSiteData(m_sitePath, m_siteFile, m_store, signature, saveTime);
+    m_unsaved = m_unsaved && !saved;
+    return saved;
 }
 
 SiteResult<> SurveySession::fullRewrite() {
     if (!m_site)
         return fail(cannotUpdateError(NoSiteDetail));
-    return rewriteSite(m_sitePath, m_siteFile, m_store, rewriteBitmapPath());
+    SiteResult<> rewritten = rewriteSite(m_sitePath, m_siteFile, m_store, rewriteBitmapPath());
+    m_unsaved = m_unsaved && !rewritten;
+    return rewritten;
 }
 
 } // namespace marlow

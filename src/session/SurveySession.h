@@ -104,6 +104,8 @@ public:
     bool selectNearestPoint(std::int32_t x, std::int32_t y);
     // Removes the selected point's records; the counters stay.
     void removeSelectedPoint();
+    // Points committed or removed since the site was opened or last saved.
+    bool hasUnsavedWork() const { return m_unsaved; }
 
     // Save Site Data with this signature, stamped saveTime.
     [[nodiscard]] SiteResult<> saveSiteData(const SignatureSource& signature,
@@ -121,6 +123,7 @@ private:
     SiteFileState m_siteFile;
     std::string m_sitePath;
     PointListener m_pointListener;
+    bool m_unsaved = false;
 };
 
 } // namespace marlow

@@ -9,6 +9,7 @@
 #include "view/widget/MessageEvent.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QIcon>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -143,9 +144,20 @@ void CMainFrame::onStatusUpdate(const MessageEvent& message) {
 void CMainFrame::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange && isMinimized()) {
+        // Minimising ends the program without asking, as it always has; the
+        // journal keeps what is unsaved for the next open.
+        m_endingOnMinimise = true;
         m_view->stopLink();
         close();
     }
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (!m_endingOnMinimise && !m_view->settleUnsavedWork()) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
 }
 
 } // namespace marlow

@@ -38,6 +38,8 @@ public:
 protected:
     bool event(QEvent* event) override;
     void changeEvent(QEvent* event) override;
+    // Closing (the window's button, Exit, Ctrl+Q) asks about unsaved points.
+    void closeEvent(QCloseEvent* event) override;
     // The command bar cannot be hidden: no menu of bars.
     QMenu* createPopupMenu() override { return nullptr; }
 
@@ -49,6 +51,7 @@ private:
     CMarlowView* m_view = nullptr;
     StatusPanes* m_statusPanes = nullptr;
     QToolBar* m_commandBar = nullptr;
+    bool m_endingOnMinimise = false;
 };
 
 } // namespace marlow

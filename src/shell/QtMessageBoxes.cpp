@@ -21,19 +21,55 @@ QMessageBox::Icon iconOf(BoxIcon icon) {
     return QMessageBox::NoIcon;
 }
 
+QMessageBox::StandardButtons buttonsOf(BoxButtons buttons) {
+    switch (buttons) {
+    case BoxButtons::YesNo:
+        return QMessageBox::Yes | QMessageBox::No;
+    case BoxButtons::SaveDiscardCancel:
+        return QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel;
+    case BoxButtons::Ok:
+        break;
+    }
+    return QMessageBox::Ok;
+}
+
+BoxAnswer answerOf(int button) {
+    switch (button) {
+    case QMessageBox::Yes:
+        return BoxAnswer::Yes;
+    case QMessageBox::No:
+        return BoxAnswer::No;
+    case QMessageBox::Save:
+        return BoxAnswer::Save;
+    case QMessageBox::Discard:
+        return BoxAnswer::Discard;
+    case QMessageBox::Cancel:
+        return BoxAnswer::Cancel;
+    default:
+        return BoxAnswer::Ok;
+    }
+}
+
 } // namespace
 
 BoxAnswer QtMessageBoxes::show(QWidget* owner, const MessageBoxRequest& request) {
-    const bool question = request.buttons == BoxButtons::YesNo;
     QMessageBox box(iconOf(request.icon), QString::fromLocal8Bit(request.caption),
-                    QString::fromLocal8Bit(request.text),
-                    question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, owner);
+                    QString::fromLocal8Bit(request.text), buttonsOf(request.buttons), owner);
     if (!request.detail.empty())
         box.setInformativeText(QString::fromLocal8Bit(request.detail));
+    if (request.buttons == BoxButtons::SaveDiscardCancel) {
+        box.setDefaultButton(QMessageBox::Save);
+        box.setEscapeButton(QMessageBox::Cancel);
+    }
     const int result = box.exec();
-    if (!question)
-        return BoxAnswer::Ok;
-    return result == QMessageBox::Yes ? BoxAnswer::Yes : BoxAnswer::No;
+    // A question closed from the title bar has no answer of its own: for the
+    // two-way one it is No, for the three-way one Cancel.
+    if (request.buttons == BoxButtons::YesNo && result != QMessageBox::Yes)
+        return BoxAnswer::No;
+    if (request.buttons == BoxButtons::SaveDiscardCancel && result != QMessageBox::Save &&
+        result != QMessageBox::Discard)
+        return BoxAnswer::Cancel;
+    return answerOf(result);
 }
 
 } // namespace marlow

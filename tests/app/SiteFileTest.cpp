@@ -72,5 +72,56 @@ TEST(SiteFiles, OpenAsksToKeepThePointsPaintsThemAndSaveSiteDataWritesTheStore) 
     EXPECT_TRUE(saveTime >= now && saveTime <= now + 60) << saveTime;
 }
 
+// Unsaved points are not let go without asking: closing and Open of another
+// site ask to save, discard or cancel; Cancel keeps everything, Save runs
+// the sign-off and goes on once saved. Minimising ends the program without
+// asking, as it always has.
+TEST(SiteFiles, UnsavedPointsAskBeforeTheyAreLetGo) {
+    TempDir dir;
+    std::string stored;
+    const auto deleteAPoint = [&](TestProgram& program) {
+        stored = bandSite(dir, 120, 90, {apRecord(30, 20, 1, -62), committedPlaceholder(80, 50)});
+        ASSERT_TRUE(program.view.openSiteFile(stored));
+        const ModalWatch watch(clickButton("DELETE THIS POINT"));
+        QTest::mouseClick(program.view.viewport(), Qt::RightButton, {}, QPoint(80, 50));
+        ASSERT_EQ(SurveyStore.size(), 1U);
+        program.boxes.shown.clear();
+    };
+    {
+        TestProgram program;
+        deleteAPoint(program);
+        program.boxes.answer = BoxAnswer::Cancel;
+        EXPECT_FALSE(program.frame.close());
+        {
+            const ModalWatch noFileDialog;
+            program.button(0);
+            EXPECT_FALSE(noFileDialog.acted);
+        }
+        ASSERT_EQ(program.boxes.shown.size(), 2U);
+        EXPECT_EQ(program.boxes.shown[0].buttons, BoxButtons::SaveDiscardCancel);
+        EXPECT_EQ(program.boxes.texts()[1],
+                  box("Points taken or deleted since the last save are not in the site file "
+                      "yet. Save them now?",
+                      "Marlow B", BoxIcon::Exclamation));
+
+        program.boxes.answer = BoxAnswer::Save;
+        const ModalWatch signOff(clickButton("SAVE SITE SURVEY"));
+        EXPECT_TRUE(program.frame.close());
+        EXPECT_TRUE(signOff.acted);
+        const SiteResult<OpenedSite> saved = openSite(stored);
+        ASSERT_TRUE(saved);
+        RecordList points;
+        loadPoints(*saved, points, {});
+        EXPECT_EQ(points.size(), 1U);
+    }
+    {
+        TestProgram program;
+        deleteAPoint(program);
+        program.frame.setWindowState(Qt::WindowMinimized);
+        EXPECT_TRUE(waitFor([&] { return !program.frame.isVisible(); }));
+        EXPECT_TRUE(program.boxes.shown.empty());
+    }
+}
+
 } // namespace
 } // namespace marlow::test

@@ -41,8 +41,13 @@ public:
     // and leaves the open site, its points, picture and path as they were.
     bool openSiteFile(const std::string& path,
                       KeepPointsQuestion question = KeepPointsQuestion::Always);
-    void saveSiteData();
-    void fullRewrite();
+    // Both true when the survey is in the file.
+    bool saveSiteData();
+    bool fullRewrite();
+    // Before the survey's points are let go (closing, another site): asks
+    // to save, discard or cancel while some are unsaved. False: cancelled,
+    // or the save failed; keep everything as it is.
+    bool settleUnsavedWork();
     // Zoom In (true) or Zoom Out.
     void zoom(bool in);
 

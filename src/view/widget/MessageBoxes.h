@@ -11,8 +11,8 @@ namespace marlow {
 inline constexpr const char* AppTitle = "Marlow B";
 
 enum class BoxIcon { None, Information, Exclamation, Error };
-enum class BoxButtons { Ok, YesNo };
-enum class BoxAnswer { Ok, Yes, No };
+enum class BoxButtons { Ok, YesNo, SaveDiscardCancel };
+enum class BoxAnswer { Ok, Yes, No, Save, Discard, Cancel };
 
 struct MessageBoxRequest {
     std::string text;

@@ -15,10 +15,14 @@ namespace {
 
 constexpr const char* KeepPointsText = "Do you wish to keep existing data points?";
 constexpr const char* KeepPointsCaption = "Tessel";
+constexpr const char* UnsavedWorkText =
+    "Points taken or deleted since the last save are not in the site file yet. Save them now?";
 
 } // namespace
 
 void CMarlowView::openSite() {
+    if (!settleUnsavedWork())
+        return;
     if (const std::optional<std::string> path = runOpenSiteDialog(window())) {
         openSiteFile(*path);
         return;
@@ -62,7 +66,7 @@ void CMarlowView::showSiteError(const SiteError& error) {
         window(), {error.message, error.caption, BoxIcon::Error, BoxButtons::Ok, error.detail});
 }
 
-void CMarlowView::saveSiteData() {
+bool CMarlowView::saveSiteData() {
     // However the dialog ends, the signature as it stands is saved.
     CSignOffDlg dialog(window());
     dialog.exec();
@@ -73,15 +77,32 @@ void CMarlowView::saveSiteData() {
     }();
     if (!saved)
         showSiteError(saved.error());
+    return saved.ok();
 }
 
-void CMarlowView::fullRewrite() {
+bool CMarlowView::fullRewrite() {
     const SiteResult<> rewritten = [&] {
         const WaitCursor busy;
         return m_session.fullRewrite();
     }();
     if (!rewritten)
         showSiteError(rewritten.error());
+    return rewritten.ok();
+}
+
+bool CMarlowView::settleUnsavedWork() {
+    if (!m_session.hasUnsavedWork())
+        return true;
+    const MessageBoxRequest question{
+        UnsavedWorkText, AppTitle, BoxIcon::Exclamation, BoxButtons::SaveDiscardCancel, {}};
+    switch (m_context.boxes.show(window(), question)) {
+    case BoxAnswer::Save:
+        return saveSiteData();
+    case BoxAnswer::Discard:
+        return true;
+    default:
+        return false;
+    }
 }
 
 void CMarlowView::zoom(bool in) {
