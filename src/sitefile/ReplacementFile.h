@@ -1,39 +1,40 @@
-// ReplacementFile: a new file written beside the one it replaces and renamed
-// over it only when complete and on disk, so that a failed or interrupted
-// save leaves the previous file as it was.
+// Putting new contents into a file so that the file stays the file it was:
+// same owner, group, mode, extended attributes and hard links, and the old
+// contents whole if the save fails.
+//
+// Normally the new contents go into a temporary file beside the target,
+// which is flushed and renamed over it: a failure or a crash at any moment
+// leaves either the old file or the new one. Where a rename would make a
+// different file (more hard links than one, an owner or attribute this user
+// cannot give a new file, a folder where no new file may be made), the
+// target is updated in place instead, from contents already complete in
+// memory, and flushed.
 #pragma once
 
+#include "FileCalls.h"
 #include "base/Result.h"
 
+#include <cstddef>
+#include <cstdint>
+#include <span>
 #include <string>
 
 namespace marlow {
 
-class ReplacementFile {
-public:
-    ReplacementFile() = default;
-    ~ReplacementFile();
-    ReplacementFile(const ReplacementFile&) = delete;
-    ReplacementFile& operator=(const ReplacementFile&) = delete;
+// Temporary files of a save are named ".mfw-" and six letters or digits.
+constexpr std::string_view TemporaryPrefix = ".mfw-";
 
-    // Creates the temporary file in the target's directory (following a
-    // symbolic link to the real file).
-    Result<void> create(const std::string& target);
-    int fd() const { return m_fd; }
-    // The file being replaced, after links are followed.
-    const std::string& target() const { return m_target; }
+// Makes `contents` the whole of the file at `path`. A symbolic link is
+// followed and the file it names is written; a link to nothing is an error.
+// A file that does not exist is created. Nothing is written unless this
+// user may write the existing file itself.
+Result<void> replaceFile(const std::string& path, std::span<const std::uint8_t> contents,
+                         FileCalls& calls = systemFileCalls());
 
-    // Flushes the new file to disk, gives it the old file's permissions and
-    // renames it over the target. On failure the target is untouched and
-    // the temporary file removed.
-    Result<void> commit();
-
-private:
-    void discard();
-
-    std::string m_target;
-    std::string m_temporary;
-    int m_fd = -1;
-};
+// Removes temporary files left beside the file at `path` by saves that
+// were killed: only names of our exact pattern, regular files owned by
+// this user and not held by a save in progress. Call it when a site is
+// opened (saves call it themselves). Returns how many were removed.
+std::size_t removeStaleTemporaries(const std::string& path);
 
 } // namespace marlow

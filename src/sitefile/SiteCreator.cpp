@@ -2,11 +2,11 @@
 #include "SiteCreator.h"
 
 #include "ByteOrder.h"
-#include "FileIo.h"
 #include "ReplacementFile.h"
 #include "SignatureBlock.h"
 #include "SiteFormat.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace marlow {
@@ -64,7 +64,7 @@ SiteResult<> createSite(const std::string& path, const SiteBitmap& plan, std::ui
     const std::vector<std::uint8_t> signature = encodeSignatureBlock(BlankSignature());
 
     struct Piece {
-        const void* bytes;
+        const std::uint8_t* bytes;
         std::size_t length;
         std::uint64_t offset;
     };
@@ -72,15 +72,11 @@ SiteResult<> createSite(const std::string& path, const SiteBitmap& plan, std::ui
                             {bitmap.data(), bitmap.size(), bitmapOffset},
                             {signature.data(), signature.size(), signatureOffset},
                             {sizes, sizeof sizes, dataOffset}};
-    ReplacementFile file;
-    Result<void> done = file.create(path);
-    for (const Piece& piece : pieces) {
-        if (done)
-            done = writeAt(file.fd(), piece.bytes, piece.length, piece.offset);
-    }
-    if (done)
-        done = file.commit();
-    if (!done)
+    std::vector<std::uint8_t> contents(dataOffset + DataSizesLength);
+    for (const Piece& piece : pieces)
+        std::copy_n(piece.bytes, piece.length,
+                    contents.begin() + static_cast<std::ptrdiff_t>(piece.offset));
+    if (Result<void> done = replaceFile(path, contents); !done)
         return fail(cannotUpdateError(done.error().message));
     return {};
 }

@@ -1,7 +1,8 @@
-// The two ways a survey goes back into its site file. Both write a complete
-// new file beside the old one and rename it over it, so a failure leaves the
-// previous file intact; the bytes of a successful write are exactly those of
-// updating the file in place.
+// The two ways a survey goes back into its site file. Both make the file's
+// complete new contents and hand them to replaceFile, so a failure leaves
+// the previous file intact and the file keeps its owner, mode, attributes
+// and links; the bytes of a successful write are exactly those of updating
+// the file in place.
 #pragma once
 
 #include "SignatureBlock.h"
