@@ -6,6 +6,7 @@
 #include "sitefile/SiteWriter.h"
 
 #include <filesystem>
+#include <new>
 #include <system_error>
 
 namespace marlow {
@@ -60,9 +61,14 @@ SiteResult<PendingSite> SurveySession::readSite(const std::string& path) {
     SiteResult<OpenedSite> opened = openSite(path);
     if (!opened)
         return fail(opened.error());
-    if (AnalyzerLink* analyzer = link())
-        analyzer->clearScanFlags();
-    return PendingSite{path, std::move(opened).value()};
+    try {
+        PendingSite pending{path, std::move(opened).value()};
+        if (AnalyzerLink* analyzer = link())
+            analyzer->clearScanFlags();
+        return pending;
+    } catch (const std::bad_alloc&) {
+        return fail(outOfMemoryError());
+    }
 }
 
 bool SurveySession::asksToKeepPoints(const PendingSite& pending,
@@ -77,7 +83,7 @@ void SurveySession::adoptSite(PendingSite pending, bool keepPoints, const MarkSi
     resetSurvey(*m_site, m_store);
     m_unsaved = false;
     if (keepPoints)
-        loadPoints(pending.site, m_store, marks);
+        movePoints(pending.site, m_store, marks);
 }
 
 bool SurveySession::takePoint(std::int32_t x, std::int32_t y) {

@@ -71,14 +71,16 @@ public:
 
     // Open a Site, first step: reads the file whole. On success any
     // measurement in progress is abandoned, so that a scan begun on the
-    // previous site is never committed into this one; on failure nothing
-    // has changed.
+    // previous site is never committed into this one; on failure, memory
+    // running out included, nothing has changed. A file cut short reads as
+    // far as it is complete and says so in pending.site.points.
     [[nodiscard]] SiteResult<PendingSite> readSite(const std::string& path);
     // Whether the keep-points question is to be asked for this file.
     bool asksToKeepPoints(const PendingSite& pending, KeepPointsQuestion question) const;
     // Second step: the read site replaces the open one, its survey starts
-    // from zero and, when kept, its stored points are loaded, each reported
-    // to marks with the RSSI that colours it.
+    // from zero and, when kept, its stored points are moved into the store
+    // (nothing is allocated, so this cannot fail part-way), each reported to
+    // marks with the RSSI that colours it.
     void adoptSite(PendingSite pending, bool keepPoints, const MarkSink& marks);
 
     bool hasSite() const { return m_site != nullptr; }

@@ -26,4 +26,24 @@ SiteError cannotUpdateError(const std::string& detail) {
     return {SiteErrorKind::CannotUpdate, "Could not update site", "Site Update Error", detail};
 }
 
+SiteError tooLargeError(std::uint64_t maxRecords) {
+    return {SiteErrorKind::TooLarge,
+            "The site file is too large to load: it holds more than " + std::to_string(maxRecords) +
+                " survey records.",
+            "File Error",
+            {}};
+}
+
+SiteError outOfMemoryError() {
+    return {SiteErrorKind::OutOfMemory,
+            "There is not enough memory to load the site file.",
+            "File Error",
+            {}};
+}
+
+std::string endsEarlyMessage(std::size_t pointsLoaded) {
+    return "The site file ends early: " + std::to_string(pointsLoaded) +
+           " points were loaded; the rest is missing.";
+}
+
 } // namespace marlow

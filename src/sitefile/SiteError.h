@@ -6,6 +6,8 @@
 
 #include "base/Result.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace marlow {
@@ -16,6 +18,8 @@ enum class SiteErrorKind {
     Obsolete,     // an old format version
     Damaged,      // the file does not hold what its header promises
     CannotUpdate, // a save failed; the previous file is untouched
+    TooLarge,     // the file holds more survey records than may be loaded
+    OutOfMemory,  // memory ran out while the file was read
 };
 
 struct SiteError {
@@ -30,6 +34,12 @@ SiteError notASiteFileError();
 SiteError obsoleteError();
 SiteError damagedError(const std::string& why);
 SiteError cannotUpdateError(const std::string& detail);
+SiteError tooLargeError(std::uint64_t maxRecords);
+SiteError outOfMemoryError();
+
+// What the surveyor is told when a file ends before all its stored points:
+// pointsLoaded is how many complete points were loaded.
+std::string endsEarlyMessage(std::size_t pointsLoaded);
 
 // The result of the site file's operations that can fail.
 template <typename T = void> using SiteResult = Result<T, SiteError>;

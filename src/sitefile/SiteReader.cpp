@@ -7,8 +7,8 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
+#include <new>
 #include <sys/stat.h>
 
 namespace marlow {
@@ -121,10 +121,14 @@ struct Reader {
     }
 
     SiteResult<> readSurveyData(const SiteHeaderFields& fields) {
-        // A missing or cut data section is not an error: there is simply
-        // nothing to load.
-        if (fields.dataOffset + std::uint64_t{DataSizesLength} > fileSize)
+        // A file that ends where its data section starts has none, and
+        // nothing to load; one that ends before, or inside the two record
+        // sizes, is cut short.
+        const std::uint64_t start = fields.dataOffset + std::uint64_t{DataSizesLength};
+        if (start > fileSize) {
+            site.points.endsEarly = fileSize != fields.dataOffset;
             return {};
+        }
         std::uint8_t sizes[DataSizesLength];
         if (SiteResult<> read =
                 readExactly(sizes, sizeof sizes, fields.dataOffset, "the survey data");
@@ -139,10 +143,12 @@ struct Reader {
             static_cast<std::int32_t>(std::min<std::uint32_t>(pointSize, INT32_MAX));
         site.file.apRecordSize =
             static_cast<std::int32_t>(std::min<std::uint32_t>(apSize, INT32_MAX));
-        const std::uint64_t start = fields.dataOffset + std::uint64_t{DataSizesLength};
-        site.surveyData.resize(static_cast<std::size_t>(fileSize - start));
-        return readExactly(site.surveyData.data(), site.surveyData.size(), start,
-                           "the survey data");
+        SiteResult<StoredPoints> points =
+            readStoredPoints({fd, start, fileSize, pointSize, apSize});
+        if (!points)
+            return fail(points.error());
+        site.points = std::move(points).value();
+        return {};
     }
 
     // The steps in order: the regions are checked before the plan is read,
@@ -175,59 +181,44 @@ SiteResult<OpenedSite> openSite(const std::string& path) {
     if (!S_ISREG(st.st_mode))
         return fail(cannotOpenError(S_ISDIR(st.st_mode) ? EISDIR : EINVAL));
 
-    OpenedSite site;
-    Reader reader{fd.get(), static_cast<std::uint64_t>(st.st_size), site};
-    if (SiteResult<> read = reader.readAll(); !read)
-        return fail(read.error());
-    return site;
+    // Memory running out anywhere in the read refuses the file: nothing of
+    // it is half kept.
+    try {
+        OpenedSite site;
+        Reader reader{fd.get(), static_cast<std::uint64_t>(st.st_size), site};
+        if (SiteResult<> read = reader.readAll(); !read)
+            return fail(read.error());
+        return site;
+    } catch (const std::bad_alloc&) {
+        return fail(outOfMemoryError());
+    }
 }
 
 bool holdsPoints(const OpenedSite& site) {
-    return site.surveyData.size() >= static_cast<std::size_t>(site.file.pointRecordSize);
+    return !site.points.records->empty();
 }
 
+namespace {
+
+void drawMarks(const OpenedSite& site, const MarkSink& drawMark) {
+    if (!drawMark)
+        return;
+    for (const PointMark& mark : site.points.marks)
+        drawMark(mark.x, mark.y, mark.rssi);
+}
+
+} // namespace
+
 void loadPoints(const OpenedSite& site, RecordList& store, const MarkSink& drawMark) {
-    const auto& data = site.surveyData;
-    const auto pointSize = static_cast<std::size_t>(site.file.pointRecordSize);
-    const auto apSize = static_cast<std::size_t>(site.file.apRecordSize);
-    std::size_t at = 0;
-    while (data.size() - at >= pointSize) {
-        const StoredPoint point = decodePointRecord(data.data() + at);
-        at += pointSize;
-        // The records of this point: its position and name, then each
-        // access point's fields decoded over the previous one's.
-        SurveyRecord record;
-        record.x = point.x;
-        record.y = point.y;
-        std::memcpy(record.pointName, point.name, sizeof record.pointName);
-        if (point.apCount == 0) {
-            // A point where nothing was heard loads as one placeholder.
-            const SurveyRecord placeholder =
-                placeholderRecord(point.x, point.y, textOf(point.name), "", LoadedPlaceholderRssi);
-            if (store.appendCopy(placeholder) != RecordList::Ok)
-                return;
-            if (drawMark)
-                drawMark(point.x, point.y, NoSignalRssi);
-            continue;
-        }
-        int best = NoSignalRssi;
-        std::uint32_t loaded = 0;
-        for (std::uint32_t i = 0; i < point.apCount; ++i) {
-            if (data.size() - at < apSize) {
-                // Cut short inside this point: what follows is no record.
-                at = data.size();
-                break;
-            }
-            decodeApRecord(data.data() + at, record);
-            at += apSize;
-            if (store.appendCopy(record) != RecordList::Ok)
-                return;
-            best = std::max<int>(best, record.rssi);
-            ++loaded;
-        }
-        if (loaded > 0 && drawMark)
-            drawMark(point.x, point.y, best);
-    }
+    for (const SurveyRecord& record : *site.points.records)
+        if (store.appendCopy(record) != RecordList::Ok)
+            throw std::bad_alloc();
+    drawMarks(site, drawMark);
+}
+
+void movePoints(OpenedSite& site, RecordList& emptyStore, const MarkSink& drawMark) {
+    emptyStore.swap(*site.points.records);
+    drawMarks(site, drawMark);
 }
 
 } // namespace marlow

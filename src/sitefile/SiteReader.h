@@ -7,28 +7,28 @@
 #include "SiteBitmap.h"
 #include "SiteError.h"
 #include "SiteFileState.h"
+#include "StoredPoints.h"
 #include "store/RecordList.h"
 
 #include <cstdint>
 #include <functional>
 #include <string>
-#include <vector>
 
 namespace marlow {
-
-// The RSSI of the placeholder that stands for a stored point without
-// access-point records.
-constexpr std::int32_t LoadedPlaceholderRssi = -100;
 
 struct OpenedSite {
     // Header, record sizes and floor-plan size of the file.
     SiteFileState file;
     SiteBitmap bitmap;
-    // The survey data after the two record sizes; empty when the file has
-    // no (complete) data section.
-    std::vector<std::uint8_t, UninitializedAllocator<std::uint8_t>> surveyData;
+    // The stored points, read whole before the file counts as open; none
+    // when the file has no data section.
+    StoredPoints points;
 };
 
+// Reads the file whole. A file cut short in its signature block or survey
+// data opens with the points that are complete and says that it ends
+// early; one that holds more than can be loaded, or that memory runs out
+// for, is refused rather than opened in part.
 SiteResult<OpenedSite> openSite(const std::string& path);
 
 // True when the file's data section holds at least one stored point.
@@ -38,10 +38,14 @@ bool holdsPoints(const OpenedSite& site);
 // its mark (NoSignalRssi for a point where nothing was heard).
 using MarkSink = std::function<void(std::int32_t x, std::int32_t y, int rssi)>;
 
-// Appends the stored points to the store, one run of records per point, and
-// reports each point's mark. A record cut short by the end of the file ends
-// the loading; a point none of whose records arrived gets no mark, as
-// nothing of it was loaded.
+// Appends copies of the stored points to the store, one run of records per
+// point, and reports each point's mark. Throws std::bad_alloc when memory
+// runs out, so that a copy is never partial without a word.
 void loadPoints(const OpenedSite& site, RecordList& store, const MarkSink& drawMark);
+
+// Moves the stored points into an empty store without allocating, so that
+// it cannot fail part-way, and reports each point's mark. The site keeps
+// none afterwards.
+void movePoints(OpenedSite& site, RecordList& emptyStore, const MarkSink& drawMark);
 
 } // namespace marlow

@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <new>
+#include <utility>
 
 namespace marlow {
 
@@ -22,6 +23,14 @@ void RecordList::clear() {
     m_sentinel->prev = m_sentinel;
     m_sentinel->next = m_sentinel;
     m_count = 0;
+}
+
+void RecordList::swap(RecordList& other) noexcept {
+    std::swap(m_sentinel, other.m_sentinel);
+    std::swap(m_count, other.m_count);
+    m_blocks.swap(other.m_blocks);
+    std::swap(m_usedInLastBlock, other.m_usedInLastBlock);
+    std::swap(m_freeNodes, other.m_freeNodes);
 }
 
 int RecordList::newNode(RecordNode*& node) {

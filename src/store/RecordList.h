@@ -38,6 +38,9 @@ public:
     RecordList& operator=(const RecordList&) = delete;
 
     void clear();
+    // Exchanges the records of the two lists without allocating or copying;
+    // each keeps its own sortKey.
+    void swap(RecordList& other) noexcept;
     // An unlinked node with a zeroed record; the caller links it in with
     // append or insertOrdered. -1 and no node when memory is exhausted.
     // Nodes come from blocks the list owns, so a large store costs one

@@ -1,8 +1,10 @@
 // Opening and saving sites in the program: the keep-points question and its
 // answers, the stored points painted, a failed Open's box with the open
-// site kept whole, a point deleted at another scale, and Save Site Data
-// through the sign-off dialog.
+// site kept whole, a point deleted at another scale, Save Site Data
+// through the sign-off dialog, the question before unsaved points are let
+// go, and a file cut short.
 #include "AppHarness.h"
+#include "sitefile/ByteOrder.h"
 #include "sitefile/SiteFormat.h"
 
 #include <QDateTime>
@@ -121,6 +123,45 @@ TEST(SiteFiles, UnsavedPointsAskBeforeTheyAreLetGo) {
         EXPECT_TRUE(waitFor([&] { return !program.frame.isVisible(); }));
         EXPECT_TRUE(program.boxes.shown.empty());
     }
+}
+
+// A file cut short opens with its complete points, and the surveyor is told
+// how many loaded, unless they chose to drop the stored points anyway.
+TEST(SiteFiles, AFileCutShortOpensWithItsCompletePointsAndSaysSo) {
+    TempDir dir;
+    TestProgram program;
+    CMarlowView& view = program.view;
+    // Points at (30, 20) with two access points, (80, 50) and (90, 60).
+    const std::string path = bandSite(dir, 120, 90,
+                                      {apRecord(30, 20, 1, -62), apRecord(30, 20, 2, -45),
+                                       apRecord(80, 50, 3, -70), apRecord(90, 60, 4, -50)});
+    const test::Bytes whole = readBytes(path);
+    const std::string question =
+        box("Do you wish to keep existing data points?", "Tessel", BoxIcon::None);
+    const auto endsEarly = [](int points) {
+        return box("The site file ends early: " + std::to_string(points) +
+                       " points were loaded; the rest is missing.",
+                   AppTitle, BoxIcon::Exclamation);
+    };
+
+    // Cut inside the last access-point record: two of three points load.
+    writeBytes(path, test::Bytes(whole.begin(), whole.end() - 10));
+    ASSERT_TRUE(view.openSiteFile(path));
+    EXPECT_EQ(program.boxes.texts(), (std::vector{question, endsEarly(2)}));
+    EXPECT_EQ(SurveyStore.size(), 3u);
+    program.boxes.answer = BoxAnswer::No;
+    program.boxes.shown.clear();
+    ASSERT_TRUE(view.openSiteFile(path));
+    EXPECT_EQ(program.boxes.texts(), std::vector{question});
+
+    // Cut inside the signature block: no points, and no question where it is
+    // asked only of a file that holds some.
+    const std::uint32_t signature = readU32(&whole[header::SignatureOffset]);
+    writeBytes(path, test::Bytes(whole.begin(), whole.begin() + signature + 500));
+    program.boxes.shown.clear();
+    ASSERT_TRUE(view.openSiteFile(path, KeepPointsQuestion::WhenPointsStored));
+    EXPECT_EQ(program.boxes.texts(), std::vector{endsEarly(0)});
+    EXPECT_TRUE(SurveyStore.empty());
 }
 
 } // namespace

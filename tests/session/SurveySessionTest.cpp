@@ -10,9 +10,15 @@
 #include "sitefile/SiteWriter.h"
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <tuple>
+#include <unistd.h>
 #include <vector>
 
 namespace marlow {
@@ -112,6 +118,62 @@ TEST_F(Session, OpenReadsTheFileWholeBeforeItReplacesTheSite) {
     EXPECT_EQ(notASite.error().message, "Not a Site File.");
     EXPECT_EQ(std::tuple(session.site(), session.sitePath(), store.size()),
               std::tuple(site, stored, std::size_t{3}));
+}
+
+// Runs the check in a child process whose address space is capped at
+// 256 MB; its exit status, 0 when the check held.
+int underMemoryLimit(const std::function<int()>& check) {
+    std::fflush(nullptr);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        constexpr rlim_t Limit = rlim_t{256} << 20;
+        const rlimit limit{Limit, Limit};
+        ::_exit(::setrlimit(RLIMIT_AS, &limit) == 0 ? check() : 99);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 100 + WTERMSIG(status);
+}
+
+// A sanitizer reserves more address space than the cap allows.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool Sanitized = true;
+#else
+constexpr bool Sanitized = false;
+#endif
+
+// A sparse file with a survey data section of this many zero bytes, each
+// 42 of which read as a stored point where nothing was heard, claims far
+// more than its few blocks on disk hold. One too large to load whole, and
+// one that needs more memory than there is, are refused, and the open site
+// stays as it was.
+TEST_F(Session, AFileThatCannotLoadWholeIsRefusedAndTheOpenSiteKept) {
+    if (Sanitized)
+        GTEST_SKIP() << "the address space cannot be capped under a sanitizer";
+    open(stored, true);
+    ASSERT_EQ(store.size(), 3u);
+    const std::uint64_t data = std::filesystem::file_size(empty);
+    const std::pair<std::uint64_t, SiteErrorKind> cases[] = {
+        {600'000'000, SiteErrorKind::TooLarge},    // some 15 million records
+        {170'000'000, SiteErrorKind::OutOfMemory}, // some 4 million
+    };
+    for (const auto& [bytes, kind] : cases) {
+        const std::string huge = dir.file("huge.tws");
+        std::filesystem::copy_file(empty, huge, std::filesystem::copy_options::overwrite_existing);
+        std::filesystem::resize_file(huge, data + bytes);
+        const int status = underMemoryLimit([&, kind = kind] {
+            const SiteResult<PendingSite> read = session.readSite(huge);
+            if (read)
+                return 1;
+            if (read.error().kind != kind)
+                return 2;
+            if (session.sitePath() != stored || store.size() != 3)
+                return 3;
+            return 0;
+        });
+        EXPECT_EQ(status, 0) << bytes << " bytes; 1: opened, 2: refused for another reason, 3: "
+                             << "the open site changed, above 100: killed by a signal";
+    }
 }
 
 TEST_F(Session, APointNeedsASiteAndItsPlaceIsNotedBeforeTheBoardIsAsked) {

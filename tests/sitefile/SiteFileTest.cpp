@@ -275,27 +275,41 @@ TEST_F(SiteFile, LoadsAccessPointsAndPlaceholdersAsRunsWithTheirMarks) {
     EXPECT_EQ(loaded.marks, (Marks{{100, 200, -59}, {300, 40, -120}, {300, 40, -80}}));
 }
 
-TEST_F(SiteFile, DataCutShortLoadsUpToTheLastCompleteRecord) {
+// A file cut short loads its complete records and says that it ends early,
+// counting points as runs of records at one position.
+TEST_F(SiteFile, DataCutShortLoadsUpToTheLastCompleteRecordAndSaysSo) {
+    const std::size_t signature = site.u32(header::SignatureOffset);
     const std::size_t data = site.u32(header::DataOffset);
     site.point(1, 1, "A", 1);
     site.ap(6, 0xC400, 1, "a");
-    site.point(2, 2, "B", 3); // announces three
-    site.ap(6, 0xD800, 2, "b");
-    site.ap(6, 0xD800, 3, "c");
+    site.point(2, 2, "B", 0);
+    site.point(2, 2, "C", 1); // at B's place: the same point
+    site.ap(6, 0xD800, 2, "c");
+    site.point(3, 3, "D", 3); // announces three
+    site.ap(6, 0xD800, 3, "d");
+    site.ap(6, 0xE200, 4, "e"); // cut off in every case
     const std::size_t end = site.bytes.size();
-    // The length the file is cut to, the records loaded and the marks.
-    const std::tuple<std::size_t, std::size_t, Marks> cases[] = {
-        {data, 0, {}},                             // no data section
-        {data + 4, 0, {}},                         // half of its record sizes
-        {end - 20, 2, {{1, 1, -60}, {2, 2, -40}}}, // B holds one and a half records
-        {end - 61, 1, {{1, 1, -60}}},              // none of B's records arrived: no mark
+    const Marks all = {{1, 1, -60}, {2, 2, -120}, {2, 2, -40}, {3, 3, -40}};
+    // The length the file is cut to, the records loaded, the marks, the
+    // points and whether the file ends early.
+    const std::tuple<std::size_t, std::size_t, Marks, std::size_t, bool> cases[] = {
+        {signature + 100, 0, {}, 0, true},                  // inside the signature block
+        {data, 0, {}, 0, false},                            // no data section
+        {data + 4, 0, {}, 0, true},                         // half of its record sizes
+        {data + 8, 0, {}, 0, false},                        // the sizes only
+        {end - 20, 4, all, 3, true},                        // D holds one and a half records
+        {end - 82, 3, {all[0], all[1], all[2]}, 2, true},   // none of D's records arrived
+        {end - 82 - 42 - 10, 2, {all[0], all[1]}, 2, true}, // C's record cut
     };
-    for (const auto& [length, records, marks] : cases) {
+    for (const auto& [length, records, marks, points, endsEarly] : cases) {
         SiteBytes cut = site;
         cut.bytes.resize(length);
         const Loaded loaded(dir, cut);
         ASSERT_TRUE(loaded.result) << length;
-        EXPECT_EQ(loaded.store.size(), records) << length;
+        EXPECT_EQ(std::tuple(loaded.store.size(), loaded.result->points.pointCount,
+                             loaded.result->points.endsEarly),
+                  std::tuple(records, points, endsEarly))
+            << length;
         EXPECT_EQ(loaded.marks, marks) << length;
     }
 }

@@ -157,7 +157,7 @@ TEST_F(TwsTool, CreatedSiteKeepsFlatColoursExactlyAndReducesManyColours) {
         const auto saveTime = decodeHeader(opened->file.header).saveTime;
         EXPECT_GE(saveTime, std::time(nullptr) - 60);
         EXPECT_LE(saveTime, std::time(nullptr));
-        EXPECT_TRUE(opened->surveyData.empty());
+        EXPECT_TRUE(opened->points.records->empty());
         int worst = 0;
         for (int y = 0; y < plan.height; ++y) {
             for (int x = 0; x < plan.width; ++x) {

@@ -39,6 +39,8 @@ public:
     void openSite();
     // Open a Site for a path already chosen. A failure is shown to the user
     // and leaves the open site, its points, picture and path as they were.
+    // A file cut short opens with its complete points, and a box after the
+    // open says how many loaded.
     bool openSiteFile(const std::string& path,
                       KeepPointsQuestion question = KeepPointsQuestion::Always);
     // Both true when the survey is in the file.

@@ -8,6 +8,8 @@
 #include "view/widget/WaitCursor.h"
 
 #include <QDateTime>
+#include <cstddef>
+#include <new>
 
 namespace marlow {
 
@@ -40,14 +42,26 @@ bool CMarlowView::openSiteFile(const std::string& path, KeepPointsQuestion quest
         showSiteError(pending.error());
         return false;
     }
+    const bool asked = m_session.asksToKeepPoints(*pending, question);
     const bool keep =
-        m_session.asksToKeepPoints(*pending, question) &&
+        asked &&
         m_context.boxes.show(
             window(), {KeepPointsText, KeepPointsCaption, BoxIcon::None, BoxButtons::YesNo, {}}) ==
             BoxAnswer::Yes;
+    // A file cut short is told of after the open, unless the surveyor chose
+    // to drop its stored points anyway; without the question it loaded none.
+    const bool tellEndedEarly = pending->site.points.endsEarly && (keep || !asked);
+    const std::size_t pointsLoaded = pending->site.points.pointCount;
 
     const WaitCursor busy;
-    m_picture = std::make_unique<SitePicture>(pending->site.bitmap);
+    std::unique_ptr<SitePicture> picture;
+    try {
+        picture = std::make_unique<SitePicture>(pending->site.bitmap);
+    } catch (const std::bad_alloc&) {
+        showSiteError(outOfMemoryError());
+        return false;
+    }
+    m_picture = std::move(picture);
     const Rect bounds{0, 0, m_picture->width(), m_picture->height()};
     m_viewport.setBounds(bounds);
     m_viewport.showAll(bounds);
@@ -58,6 +72,10 @@ bool CMarlowView::openSiteFile(const std::string& path, KeepPointsQuestion quest
         [this](std::int32_t x, std::int32_t y, int rssi) { m_picture->drawMark(x, y, rssi); });
     screenMode = ScreenMode::MapScreen;
     repaint();
+    if (tellEndedEarly)
+        m_context.boxes.show(
+            window(),
+            {endsEarlyMessage(pointsLoaded), AppTitle, BoxIcon::Exclamation, BoxButtons::Ok, {}});
     return true;
 }
 
