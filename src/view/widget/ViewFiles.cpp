@@ -8,6 +8,7 @@
 #include "view/widget/WaitCursor.h"
 
 #include <QDateTime>
+#include <algorithm>
 
 namespace marlow {
 
@@ -15,6 +16,22 @@ namespace {
 
 constexpr const char* KeepPointsText = "Do you wish to keep existing data points?";
 constexpr const char* KeepPointsCaption = "Tessel";
+constexpr const char* DamagedJournalText =
+    "The record of the unsaved session ends in damage, perhaps from a power loss: the survey "
+    "points recorded before it were restored, the rest was lost.";
+
+// "N survey points from an unsaved session (last at TIME) were found.
+// Restore them?", TIME the last entry's local "YYYY-MM-DD HH:MM".
+std::string restoreQuestion(const JournalContents& work) {
+    const auto points =
+        std::count_if(work.entries.begin(), work.entries.end(), [](const JournalEntry& entry) {
+            return std::holds_alternative<JournalPoint>(entry);
+        });
+    const QString time = QDateTime::fromSecsSinceEpoch(entryTime(work.entries.back()))
+                             .toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+    return std::to_string(points) + " survey points from an unsaved session (last at " +
+           time.toStdString() + ") were found. Restore them?";
+}
 
 } // namespace
 
@@ -41,6 +58,12 @@ bool CMarlowView::openSiteFile(const std::string& path, KeepPointsQuestion quest
         m_context.boxes.show(
             window(), {KeepPointsText, KeepPointsCaption, BoxIcon::None, BoxButtons::YesNo, {}}) ==
             BoxAnswer::Yes;
+    const bool restore =
+        pending->unsaved &&
+        m_context.boxes.show(
+            window(),
+            {restoreQuestion(*pending->unsaved), AppTitle, BoxIcon::None, BoxButtons::YesNo, {}}) ==
+            BoxAnswer::Yes;
 
     const WaitCursor busy;
     m_picture = std::make_unique<SitePicture>(pending->site.bitmap);
@@ -49,11 +72,27 @@ bool CMarlowView::openSiteFile(const std::string& path, KeepPointsQuestion quest
     m_viewport.showAll(bounds);
     m_navigation.setRange(bounds);
     m_navigation.syncBars();
-    m_session.adoptSite(
-        std::move(pending).value(), keep,
-        [this](std::int32_t x, std::int32_t y, int rssi) { m_picture->drawMark(x, y, rssi); });
+    const MarkSink drawMark = [this](std::int32_t x, std::int32_t y, int rssi) {
+        m_picture->drawMark(x, y, rssi);
+    };
+    bool damaged = false;
+    if (restore) {
+        // Replayed deletions whiten marks as a live one does, around the
+        // position the point was picked at.
+        damaged = m_session
+                      .restoreSite(std::move(pending).value(), drawMark,
+                                   [this](std::int32_t x, std::int32_t y) {
+                                       m_picture->eraseMark(MapViewport::eraseRectAt(x, y));
+                                   })
+                      .damaged;
+    } else {
+        m_session.adoptSite(std::move(pending).value(), keep, drawMark);
+    }
     screenMode = ScreenMode::MapScreen;
     repaint();
+    if (damaged)
+        m_context.boxes.show(
+            window(), {DamagedJournalText, AppTitle, BoxIcon::Information, BoxButtons::Ok, {}});
     return true;
 }
 
