@@ -11,7 +11,6 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <fstream>
-#include <iterator>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -71,8 +70,11 @@ void restore(const std::filesystem::path& path) {
 }
 
 std::vector<char> readBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    std::vector<char> bytes(static_cast<std::size_t>(in.tellg()));
+    in.seekg(0);
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return bytes;
 }
 
 const std::size_t PointBytes = encodeJournalEntry(samplePoint(0)).size();
