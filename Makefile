@@ -83,7 +83,7 @@ fuzz: deps
 TIDY_BUILD ?= build-tidy
 CORE_SOURCES = git ls-files 'src/base/*.cpp' 'src/store/*.cpp' 'src/sitefile/*.cpp' \
                'src/protocol/*.cpp' 'src/link/*.cpp' 'src/board/*.cpp' 'src/wifi/*.cpp' \
-               'src/measure/*.cpp' 'src/session/*.cpp' src/view/MapViewport.cpp src/view/RssiScale.cpp
+               'src/measure/*.cpp' 'src/journal/*.cpp' 'src/session/*.cpp' src/view/MapViewport.cpp src/view/RssiScale.cpp
 check: deps
 	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
 	.ci/check-layers

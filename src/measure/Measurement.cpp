@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <iterator>
+#include <vector>
 
 namespace marlow {
 
@@ -20,18 +21,11 @@ bool atSelection(const SurveyRecord& r, const SiteState& site) {
 } // namespace
 
 bool commitScan(SiteState& site, const SharedRecordList& scan, RecordList& store) {
-    site.lastBestRssi = CommitBestRssiFloor;
-    site.locationCount += 1;
-    return scan.withLock([&](const RecordList& heard) {
-        if (heard.empty()) {
-            // Without memory for it the point is still counted, as taken.
-            (void)store.appendCopy(placeholderRecord(site.newX, site.newY, CommittedPlaceholderText,
-                                                     CommittedPlaceholderText,
-                                                     CommittedPlaceholderRssi));
-            return false;
-        }
+    std::vector<SurveyRecord> records = scan.withLock([&](const RecordList& heard) {
+        std::vector<SurveyRecord> made;
+        made.reserve(heard.size());
         for (const SurveyRecord& ap : heard) {
-            SurveyRecord r;
+            SurveyRecord& r = made.emplace_back();
             r.channel = ap.channel;
             std::memcpy(r.macText, ap.macText, sizeof r.macText);
             std::memcpy(r.macAddr, ap.macAddr, sizeof r.macAddr);
@@ -40,14 +34,31 @@ bool commitScan(SiteState& site, const SharedRecordList& scan, RecordList& store
             r.x = site.newX;
             r.y = site.newY;
             std::memcpy(r.pointName, site.newName, sizeof r.pointName);
-            if (store.appendCopy(r) != RecordList::Ok)
-                break;
-            site.apRecordCount += 1;
-            if (r.rssi > site.lastBestRssi)
-                site.lastBestRssi = static_cast<std::int16_t>(r.rssi);
         }
-        return true;
+        return made;
     });
+    const bool heard = !records.empty();
+    if (!heard)
+        records.push_back(placeholderRecord(site.newX, site.newY, CommittedPlaceholderText,
+                                            CommittedPlaceholderText, CommittedPlaceholderRssi));
+    storeCommittedPoint(site, records, heard, store);
+    return heard;
+}
+
+void storeCommittedPoint(SiteState& site, std::span<const SurveyRecord> records, bool heard,
+                         RecordList& store) {
+    site.lastBestRssi = CommitBestRssiFloor;
+    // Without memory for its records the point is still counted, as taken.
+    site.locationCount += 1;
+    for (const SurveyRecord& r : records) {
+        if (store.appendCopy(r) != RecordList::Ok)
+            break;
+        if (!heard)
+            continue;
+        site.apRecordCount += 1;
+        if (r.rssi > site.lastBestRssi)
+            site.lastBestRssi = static_cast<std::int16_t>(r.rssi);
+    }
 }
 
 bool selectNearestPoint(SiteState& site, const RecordList& store, std::int32_t mx,

@@ -8,6 +8,7 @@
 #include "store/SiteState.h"
 
 #include <cstdint>
+#include <span>
 
 namespace marlow {
 
@@ -28,6 +29,15 @@ constexpr std::int16_t CommitBestRssiFloor = -90;
 // when nothing was heard. Counts the point and its records and sets
 // lastBestRssi. True when at least one access point was heard.
 bool commitScan(SiteState& site, const SharedRecordList& scan, RecordList& store);
+
+// Stores one point's records as a commit does: counts the point, appends
+// the records in order and, when access points were heard (the records are
+// theirs, not the placeholder), counts them and keeps the strongest in
+// lastBestRssi. A record the store has no memory for ends the
+// point. commitScan and a journal's replay both store points through it, so
+// a replayed point leaves the store and counters as the live one did.
+void storeCommittedPoint(SiteState& site, std::span<const SurveyRecord> records, bool heard,
+                         RecordList& store);
 
 // Finds the stored point nearest (mx, my) and fills the selection summary
 // of its whole run. False, with nothing changed, when no point lies within

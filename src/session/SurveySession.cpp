@@ -5,7 +5,9 @@
 #include "protocol/Protocol.h"
 #include "sitefile/SiteWriter.h"
 
+#include <ctime>
 #include <filesystem>
+#include <iterator>
 #include <new>
 #include <system_error>
 
@@ -22,6 +24,10 @@ std::string rewriteBitmapPath() {
     std::error_code error;
     const std::filesystem::path folder = std::filesystem::temp_directory_path(error);
     return ((error ? std::filesystem::path("/tmp") : folder) / RewriteBitmapName).string();
+}
+
+std::int64_t now() {
+    return static_cast<std::int64_t>(std::time(nullptr));
 }
 
 } // namespace
@@ -57,14 +63,28 @@ bool SurveySession::linkRunning() const {
     return m_link && m_link->portOpen();
 }
 
+void SurveySession::setJournalFolder(std::filesystem::path folder, SyncFile sync) {
+    m_journal.close();
+    m_journal.setSync(std::move(sync));
+    m_journalFolder = std::move(folder);
+}
+
 SiteResult<PendingSite> SurveySession::readSite(const std::string& path) {
     SiteResult<OpenedSite> opened = openSite(path);
     if (!opened)
         return fail(opened.error());
     try {
-        PendingSite pending{path, std::move(opened).value()};
+        PendingSite pending{path, std::move(opened).value(), std::nullopt, std::nullopt};
         if (AnalyzerLink* analyzer = link())
             analyzer->clearScanFlags();
+        if (Result<SiteIdentity> identity = identifySite(path))
+            pending.identity = std::move(identity).value();
+        if (!m_journalFolder.empty() && pending.identity) {
+            std::optional<JournalContents> found =
+                readJournal(journalPathFor(m_journalFolder, pending.identity->canonicalPath));
+            if (found && found->header.site == *pending.identity && !found->entries.empty())
+                pending.unsaved = std::move(found);
+        }
         return pending;
     } catch (const std::bad_alloc&) {
         return fail(outOfMemoryError());
@@ -76,7 +96,7 @@ bool SurveySession::asksToKeepPoints(const PendingSite& pending,
     return question == KeepPointsQuestion::Always || holdsPoints(pending.site);
 }
 
-void SurveySession::adoptSite(PendingSite pending, bool keepPoints, const MarkSink& marks) {
+void SurveySession::adopt(PendingSite& pending, bool keepPoints, const MarkSink& marks) {
     m_site = std::make_unique<SiteState>();
     m_siteFile = pending.site.file;
     m_sitePath = std::move(pending.path);
@@ -84,6 +104,81 @@ void SurveySession::adoptSite(PendingSite pending, bool keepPoints, const MarkSi
     m_unsaved = false;
     if (keepPoints)
         movePoints(pending.site, m_store, marks);
+    m_journal.close();
+    m_journalHeader.reset();
+    m_journalPath.clear();
+    if (m_journalFolder.empty() || !pending.identity)
+        return;
+    m_journalPath = journalPathFor(m_journalFolder, pending.identity->canonicalPath);
+    m_journalHeader = JournalHeader{*pending.identity, keepPoints};
+}
+
+void SurveySession::adoptSite(PendingSite pending, bool keepPoints, const MarkSink& marks) {
+    adopt(pending, keepPoints, marks);
+    if (m_journalPath.empty() || !std::filesystem::exists(m_journalPath))
+        return;
+    // A journal of another state of the file, or unreadable, is work the
+    // surveyor may still want by hand: kept. One without entries is nothing.
+    const std::optional<JournalContents> left = readJournal(m_journalPath);
+    if (left && left->header.site == m_journalHeader->site && left->entries.empty() &&
+        !left->damaged)
+        clearJournal(m_journalPath);
+    else
+        (void)setAsideJournal(m_journalPath, now());
+}
+
+RestoredWork SurveySession::restoreSite(PendingSite pending, const MarkSink& marks,
+                                        const EraseSink& erase) {
+    if (!pending.unsaved) {
+        adoptSite(std::move(pending), false, marks);
+        return {};
+    }
+    const JournalContents work = std::move(*pending.unsaved);
+    adopt(pending, work.header.keepPoints, marks);
+    RestoredWork restored{0, 0, work.damaged};
+    for (const JournalEntry& entry : work.entries) {
+        if (const auto* point = std::get_if<JournalPoint>(&entry)) {
+            storeCommittedPoint(*m_site, point->records, point->heard, m_store);
+            if (!point->records.empty())
+                marks(point->records.front().x, point->records.front().y, m_site->lastBestRssi);
+            ++restored.points;
+        } else {
+            const auto& deletion = std::get<JournalDeletion>(entry);
+            if (selectNearestPoint(deletion.x, deletion.y)) {
+                marlow::removeSelectedPoint(*m_site, m_store);
+                erase(deletion.x, deletion.y);
+            }
+            ++restored.deletions;
+        }
+    }
+    // What was restored is in the journal, not yet in the file.
+    m_unsaved = restored.points + restored.deletions > 0;
+    // Later work follows the complete entries; a damaged tail is cut off.
+    if (m_journalHeader)
+        (void)m_journal.resume(m_journalPath, work.completeBytes);
+    return restored;
+}
+
+void SurveySession::journal(const JournalEntry& entry) {
+    if (!m_journalHeader)
+        return;
+    // A journal that cannot be written leaves the work in memory, as it was
+    // before there were journals; the next save still writes it.
+    if (!m_journal.isOpen() && !m_journal.create(m_journalPath, *m_journalHeader))
+        return;
+    (void)m_journal.append(entry);
+}
+
+void SurveySession::savedJournal() {
+    m_journal.close();
+    if (m_journalPath.empty())
+        return;
+    clearJournal(m_journalPath);
+    // The file now holds the store: later work builds on its points.
+    if (Result<SiteIdentity> identity = identifySite(m_sitePath))
+        m_journalHeader = JournalHeader{std::move(identity).value(), true};
+    else
+        m_journalHeader.reset();
 }
 
 bool SurveySession::takePoint(std::int32_t x, std::int32_t y) {
@@ -102,27 +197,38 @@ std::optional<CommittedPoint> SurveySession::commitFinishedScan() {
     if (!analyzer || !m_site || !analyzer->scanRequested || !analyzer->scanDone)
         return std::nullopt;
     analyzer->clearScanFlags();
+    const std::size_t before = m_store.size();
     const bool heard = commitScan(*m_site, m_scanList, m_store);
     m_unsaved = true;
+    JournalPoint point{now(), heard, {}};
+    point.records.assign(std::next(m_store.begin(), static_cast<std::ptrdiff_t>(before)),
+                         m_store.end());
+    journal(point);
     return CommittedPoint{heard, m_site->lastBestRssi};
 }
 
 bool SurveySession::selectNearestPoint(std::int32_t x, std::int32_t y) {
+    m_probeX = x;
+    m_probeY = y;
     return m_site && marlow::selectNearestPoint(*m_site, m_store, x, y);
 }
 
 void SurveySession::removeSelectedPoint() {
-    if (m_site) {
-        marlow::removeSelectedPoint(*m_site, m_store);
-        m_unsaved = true;
-    }
+    if (!m_site)
+        return;
+    marlow::removeSelectedPoint(*m_site, m_store);
+    m_unsaved = true;
+    journal(JournalDeletion{now(), m_probeX, m_probeY});
 }
 
 SiteResult<> SurveySession::saveSiteData(const SignatureSource& signature, std::uint32_t saveTime) {
     if (!m_site)
         return fail(cannotUpdateError(NoSiteDetail));
     SiteResult<> saved = marlow::saveSiteData(m_sitePath, m_siteFile, m_store, signature, saveTime);
-    m_unsaved = m_unsaved && !saved;
+    if (saved) {
+        m_unsaved = false;
+        savedJournal();
+    }
     return saved;
 }
 
@@ -130,7 +236,10 @@ SiteResult<> SurveySession::fullRewrite() {
     if (!m_site)
         return fail(cannotUpdateError(NoSiteDetail));
     SiteResult<> rewritten = rewriteSite(m_sitePath, m_siteFile, m_store, rewriteBitmapPath());
-    m_unsaved = m_unsaved && !rewritten;
+    if (rewritten) {
+        m_unsaved = false;
+        savedJournal();
+    }
     return rewritten;
 }
 

@@ -5,6 +5,7 @@
 // what the view shows; the session itself never speaks to the user.
 #pragma once
 
+#include "journal/Journal.h"
 #include "link/AnalyzerLink.h"
 #include "link/serial/LinkSession.h"
 #include "sitefile/SignatureBlock.h"
@@ -16,6 +17,7 @@
 #include "store/SiteState.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -35,6 +37,23 @@ enum class KeepPointsQuestion {
 struct PendingSite {
     std::string path;
     OpenedSite site;
+    // The file as it is now; nothing when it cannot be examined, and then
+    // its work is not journalled.
+    std::optional<SiteIdentity> identity;
+    // The journal of an unsaved session on this very file (same path, size
+    // and modification time) holding at least one entry: work to offer back.
+    std::optional<JournalContents> unsaved;
+};
+
+// Called with the map position of each mark a replayed deletion erases.
+using EraseSink = std::function<void(std::int32_t x, std::int32_t y)>;
+
+// What restoring an unsaved session replayed.
+struct RestoredWork {
+    std::size_t points = 0;
+    std::size_t deletions = 0;
+    // Bytes after the last complete entry were ignored.
+    bool damaged = false;
 };
 
 // A point whose scan was committed, as the view shows it.
@@ -69,7 +88,12 @@ public:
     const AnalyzerLink* link() const;
     bool linkRunning() const;
 
-    // Open a Site, first step: reads the file whole. On success any
+    // Journals committed work in folder from now on, syncing with sync.
+    // Without it nothing is journalled.
+    void setJournalFolder(std::filesystem::path folder, SyncFile sync = syncData);
+
+    // Open a Site, first step: reads the file whole and finds the journal of
+    // an unsaved session on it. On success any
     // measurement in progress is abandoned, so that a scan begun on the
     // previous site is never committed into this one; on failure, memory
     // running out included, nothing has changed. A file cut short reads as
@@ -81,8 +105,14 @@ public:
     // from zero and, when kept, its stored points are moved into the store
     // (nothing is allocated, so this cannot fail part-way), each reported to
     // marks with the RSSI that colours it.
+    // Any journal left on the file is set aside (kept under another name),
+    // or removed when it holds no work.
     void adoptSite(PendingSite pending, bool keepPoints, const MarkSink& marks);
-
+    // Instead of adoptSite, for a pending site with unsaved work: adopts it
+    // with that session's keep-points answer and replays its points and
+    // deletions through the operations that made them, reporting each mark
+    // drawn and erased. Later work goes on into the same journal.
+    RestoredWork restoreSite(PendingSite pending, const MarkSink& marks, const EraseSink& erase);
     bool hasSite() const { return m_site != nullptr; }
     // Null until the first successful Open.
     const SiteState* site() const { return m_site.get(); }
@@ -97,19 +127,22 @@ public:
     // nothing done, when no site is open.
     bool takePoint(std::int32_t x, std::int32_t y);
     // Commits the scan once the board has finished it: the point's records
-    // go into the store (a placeholder when nothing was heard) and both scan
-    // flags are cleared. Nothing while no scan is finished or no site is open.
+    // go into the store (a placeholder when nothing was heard), are
+    // journalled, and both scan flags are cleared. Nothing while no scan is finished or no site is
+    // open.
     std::optional<CommittedPoint> commitFinishedScan();
 
     // Selects the stored point nearest map position (x, y); false when none
     // lies within the selection radius or no site is open.
     bool selectNearestPoint(std::int32_t x, std::int32_t y);
-    // Removes the selected point's records; the counters stay.
+    // Removes the selected point's records; the counters stay. The removal
+    // is journalled as the position the selection was made at.
     void removeSelectedPoint();
     // Points committed or removed since the site was opened or last saved.
     bool hasUnsavedWork() const { return m_unsaved; }
 
-    // Save Site Data with this signature, stamped saveTime.
+    // Save Site Data with this signature, stamped saveTime. Each save that
+    // succeeds clears the journal: the file now holds the work.
     [[nodiscard]] SiteResult<> saveSiteData(const SignatureSource& signature,
                                             std::uint32_t saveTime);
     // The full rewrite, with the floor plan copied from the bitmap file
@@ -117,6 +150,10 @@ public:
     [[nodiscard]] SiteResult<> fullRewrite();
 
 private:
+    void adopt(PendingSite& pending, bool keepPoints, const MarkSink& marks);
+    void journal(const JournalEntry& entry);
+    void savedJournal();
+
     SharedRecordList& m_scanList;
     RecordList& m_store;
     MonotonicSecondsClock m_clock;
@@ -126,6 +163,15 @@ private:
     std::string m_sitePath;
     PointListener m_pointListener;
     bool m_unsaved = false;
+    std::filesystem::path m_journalFolder;
+    JournalFile m_journal;
+    // The open site's journal and its header: the journal itself is made at
+    // the first entry, so a site only looked at leaves none.
+    std::filesystem::path m_journalPath;
+    std::optional<JournalHeader> m_journalHeader;
+    // Where the last selection was made; a removal is journalled there.
+    std::int32_t m_probeX = 0;
+    std::int32_t m_probeY = 0;
 };
 
 } // namespace marlow

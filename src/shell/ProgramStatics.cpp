@@ -4,6 +4,7 @@
 // destruction at exit runs the other way: SurveyStore before ScanList.
 #include "shell/ProgramStatics.h"
 
+#include "journal/Journal.h"
 #include "shell/RegisteredMessages.h"
 
 namespace marlow {
@@ -14,7 +15,8 @@ RecordList SurveyStore;
 const QEvent::Type MarlStatusUpdate = registerMessage("MARL_STATUS_UPDATE");
 
 ViewContext programContext(MessageBoxes& boxes, Sounds& sounds) {
-    return {ScanList, SurveyStore, MarlDraw, MarlStatusUpdate, boxes, sounds};
+    return {ScanList, SurveyStore,           MarlDraw, MarlStatusUpdate, boxes,
+            sounds,   defaultJournalFolder()};
 }
 
 } // namespace marlow

@@ -71,7 +71,11 @@ public:
     Rect markRect() const {
         return {m_centerX - 10, m_centerY - 10, m_centerX + 10, m_centerY + 10};
     }
-    Rect eraseRect() const { return {m_probeX - 15, m_probeY - 15, m_probeX + 15, m_probeY + 15}; }
+    Rect eraseRect() const { return eraseRectAt(m_probeX, m_probeY); }
+    // The box whitened for a point deleted after a probe at (x, y).
+    static Rect eraseRectAt(std::int32_t x, std::int32_t y) {
+        return {x - 15, y - 15, x + 15, y + 15};
+    }
     MapPoint probe() const { return {m_probeX, m_probeY}; }
 
 private:

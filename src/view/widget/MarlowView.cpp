@@ -17,6 +17,8 @@ CMarlowView::CMarlowView(const ViewContext& context, QWidget* parent)
       m_art(ViewArt::load()) {
     setFocusPolicy(Qt::StrongFocus);
     setFrameShape(QFrame::NoFrame);
+    if (!context.journalFolder.empty())
+        m_session.setJournalFolder(context.journalFolder);
     // The scroll bars come with the initial update.
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

@@ -9,6 +9,7 @@
 #include "view/widget/Sounds.h"
 
 #include <QEvent>
+#include <filesystem>
 
 namespace marlow {
 
@@ -21,6 +22,8 @@ struct ViewContext {
     QEvent::Type statusMessage;
     MessageBoxes& boxes;
     Sounds& sounds;
+    // Where committed work is journalled until it is saved; none when empty.
+    std::filesystem::path journalFolder;
 };
 
 } // namespace marlow

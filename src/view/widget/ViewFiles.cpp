@@ -8,6 +8,7 @@
 #include "view/widget/WaitCursor.h"
 
 #include <QDateTime>
+#include <algorithm>
 #include <cstddef>
 #include <new>
 
@@ -19,6 +20,22 @@ constexpr const char* KeepPointsText = "Do you wish to keep existing data points
 constexpr const char* KeepPointsCaption = "Tessel";
 constexpr const char* UnsavedWorkText =
     "Points taken or deleted since the last save are not in the site file yet. Save them now?";
+constexpr const char* DamagedJournalText =
+    "The record of the unsaved session ends in damage, perhaps from a power loss: the survey "
+    "points recorded before it were restored, the rest was lost.";
+
+// "N survey points from an unsaved session (last at TIME) were found.
+// Restore them?", TIME the last entry's local "YYYY-MM-DD HH:MM".
+std::string restoreQuestion(const JournalContents& work) {
+    const auto points =
+        std::count_if(work.entries.begin(), work.entries.end(), [](const JournalEntry& entry) {
+            return std::holds_alternative<JournalPoint>(entry);
+        });
+    const QString time = QDateTime::fromSecsSinceEpoch(entryTime(work.entries.back()))
+                             .toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+    return std::to_string(points) + " survey points from an unsaved session (last at " +
+           time.toStdString() + ") were found. Restore them?";
+}
 
 } // namespace
 
@@ -48,9 +65,17 @@ bool CMarlowView::openSiteFile(const std::string& path, KeepPointsQuestion quest
         m_context.boxes.show(
             window(), {KeepPointsText, KeepPointsCaption, BoxIcon::None, BoxButtons::YesNo, {}}) ==
             BoxAnswer::Yes;
+    const bool restore =
+        pending->unsaved &&
+        m_context.boxes.show(
+            window(),
+            {restoreQuestion(*pending->unsaved), AppTitle, BoxIcon::None, BoxButtons::YesNo, {}}) ==
+            BoxAnswer::Yes;
     // A file cut short is told of after the open, unless the surveyor chose
-    // to drop its stored points anyway; without the question it loaded none.
-    const bool tellEndedEarly = pending->site.points.endsEarly && (keep || !asked);
+    // to drop its stored points anyway (or did in the session restored);
+    // without the question it loaded none.
+    const bool keptStored = restore ? pending->unsaved->header.keepPoints : keep;
+    const bool tellEndedEarly = pending->site.points.endsEarly && (keptStored || !asked);
     const std::size_t pointsLoaded = pending->site.points.pointCount;
 
     const WaitCursor busy;
@@ -67,15 +92,31 @@ bool CMarlowView::openSiteFile(const std::string& path, KeepPointsQuestion quest
     m_viewport.showAll(bounds);
     m_navigation.setRange(bounds);
     m_navigation.syncBars();
-    m_session.adoptSite(
-        std::move(pending).value(), keep,
-        [this](std::int32_t x, std::int32_t y, int rssi) { m_picture->drawMark(x, y, rssi); });
+    const MarkSink drawMark = [this](std::int32_t x, std::int32_t y, int rssi) {
+        m_picture->drawMark(x, y, rssi);
+    };
+    bool damaged = false;
+    if (restore) {
+        // Replayed deletions whiten marks as a live one does, around the
+        // position the point was picked at.
+        damaged = m_session
+                      .restoreSite(std::move(pending).value(), drawMark,
+                                   [this](std::int32_t x, std::int32_t y) {
+                                       m_picture->eraseMark(MapViewport::eraseRectAt(x, y));
+                                   })
+                      .damaged;
+    } else {
+        m_session.adoptSite(std::move(pending).value(), keep, drawMark);
+    }
     screenMode = ScreenMode::MapScreen;
     repaint();
     if (tellEndedEarly)
         m_context.boxes.show(
             window(),
             {endsEarlyMessage(pointsLoaded), AppTitle, BoxIcon::Exclamation, BoxButtons::Ok, {}});
+    if (damaged)
+        m_context.boxes.show(
+            window(), {DamagedJournalText, AppTitle, BoxIcon::Information, BoxButtons::Ok, {}});
     return true;
 }
 
