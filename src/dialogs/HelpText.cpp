@@ -172,6 +172,20 @@ const std::array<const char*, HelpLineCount> HelpLines = {
     "better. As an example, a typi-",
     "cal 20 x 20 office could use",
     "at least 4 points.",
+    "",
+    "Unsaved Points",
+    "",
+    "Each point is kept safe on",
+    "disk the moment it is taken.",
+    "If the program ends before",
+    "the survey is saved (mini-",
+    "mised, a crash or a flat",
+    "battery), opening the site",
+    "again offers to restore the",
+    "unsaved points. Closing the",
+    "program or opening another",
+    "site first asks whether to",
+    "save them.",
 };
 // clang-format on
 

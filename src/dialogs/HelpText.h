@@ -5,7 +5,7 @@
 
 namespace marlow {
 
-inline constexpr int HelpLineCount = 162;
+inline constexpr int HelpLineCount = 176;
 
 extern const std::array<const char*, HelpLineCount> HelpLines;
 

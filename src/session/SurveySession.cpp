@@ -3,6 +3,7 @@
 
 #include "measure/Measurement.h"
 #include "protocol/Protocol.h"
+#include "sitefile/ReplacementFile.h"
 #include "sitefile/SiteWriter.h"
 
 #include <ctime>
@@ -73,6 +74,8 @@ SiteResult<PendingSite> SurveySession::readSite(const std::string& path) {
     SiteResult<OpenedSite> opened = openSite(path);
     if (!opened)
         return fail(opened.error());
+    // Temporaries that an interrupted save of ours left beside the file.
+    removeStaleTemporaries(path);
     try {
         PendingSite pending{path, std::move(opened).value(), std::nullopt, std::nullopt};
         if (AnalyzerLink* analyzer = link())

@@ -307,13 +307,13 @@ const std::map<int, std::string> FixedEntries = {
     {93, "Zoom away from the site"}, {94, "Help information"}, {96, "Zoom Mode"},
     {104, "Scroll Bars"}, {109, "Joystick"}, {120, "Color Codes"},
     {131, "Survey Information Screen"}, {148, "Surveying Tips"}, {158, ""},
-    {162, "at least 4 points."}};
+    {162, "at least 4 points."}, {164, "Unsaved Points"}};
 // clang-format on
 
 TEST(Dialogs, HelpListHoldsEveryLineInOrderAndScrollsBothWays) {
     AllDialogs all(240);
     QListWidget& list = *all.help.list();
-    ASSERT_EQ(list.count(), 162);
+    ASSERT_EQ(list.count(), 176);
     EXPECT_FALSE(list.isSortingEnabled());
     for (const auto& [number, text] : FixedEntries)
         EXPECT_EQ(list.item(number - 1)->text().toStdString(), text) << number;

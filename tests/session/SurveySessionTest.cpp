@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -91,8 +92,12 @@ protected:
 };
 
 TEST_F(Session, OpenReadsTheFileWholeBeforeItReplacesTheSite) {
+    // A temporary an interrupted save left beside the file goes at the open.
+    const std::filesystem::path stale = std::filesystem::path(stored).parent_path() / ".mfw-Ab12Cd";
+    std::ofstream(stale) << "half a site";
     // The question is asked always, or only when the file holds points.
     const SiteResult<PendingSite> full = session.readSite(stored);
+    EXPECT_FALSE(std::filesystem::exists(stale));
     const SiteResult<PendingSite> none = session.readSite(empty);
     ASSERT_TRUE(full && none);
     EXPECT_EQ(std::tuple(session.asksToKeepPoints(*full, KeepPointsQuestion::WhenPointsStored),
