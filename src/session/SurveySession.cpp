@@ -11,6 +11,7 @@
 #include <iterator>
 #include <new>
 #include <system_error>
+#include <utility>
 
 namespace marlow {
 
@@ -166,10 +167,22 @@ void SurveySession::journal(const JournalEntry& entry) {
     if (!m_journalHeader)
         return;
     // A journal that cannot be written leaves the work in memory, as it was
-    // before there were journals; the next save still writes it.
-    if (!m_journal.isOpen() && !m_journal.create(m_journalPath, *m_journalHeader))
-        return;
-    (void)m_journal.append(entry);
+    // before there were journals; the next save still writes it. The
+    // surveyor hears of it once, when the trouble starts.
+    Result<void> written =
+        m_journal.isOpen() ? Result<void>{} : m_journal.create(m_journalPath, *m_journalHeader);
+    if (written)
+        written = m_journal.append(entry);
+    if (written) {
+        m_journalFailing = false;
+    } else if (!m_journalFailing) {
+        m_journalFailing = true;
+        m_journalWarning = written.error().message;
+    }
+}
+
+std::optional<std::string> SurveySession::takeJournalWarning() {
+    return std::exchange(m_journalWarning, std::nullopt);
 }
 
 void SurveySession::savedJournal() {

@@ -140,6 +140,9 @@ public:
     void removeSelectedPoint();
     // Points committed or removed since the site was opened or last saved.
     bool hasUnsavedWork() const { return m_unsaved; }
+    // Why the journal stopped keeping the work on disk, once, when it first
+    // fails; nothing while it works (again).
+    std::optional<std::string> takeJournalWarning();
 
     // Save Site Data with this signature, stamped saveTime. Each save that
     // succeeds clears the journal: the file now holds the work.
@@ -163,6 +166,8 @@ private:
     std::string m_sitePath;
     PointListener m_pointListener;
     bool m_unsaved = false;
+    bool m_journalFailing = false;
+    std::optional<std::string> m_journalWarning;
     std::filesystem::path m_journalFolder;
     JournalFile m_journal;
     // The open site's journal and its header: the journal itself is made at

@@ -8,6 +8,7 @@
 #include "session/SurveySession.h"
 #include "sitefile/SiteWriter.h"
 
+#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -223,6 +224,32 @@ TEST_F(SessionJournal, WorkNotRestoredIsSetAsideAndAStaleJournalIsNotOffered) {
     later.open(site, true);
     EXPECT_FALSE(later.unsavedOffered);
     EXPECT_EQ(journalFiles().size(), 2u); // set aside too, not lost
+}
+
+// A journal the disk refuses leaves the points in memory, and the
+// surveyor is told once when the trouble starts, again only after it
+// worked in between.
+TEST_F(SessionJournal, AFailingJournalIsToldOnceWhenTheTroubleStarts) {
+    Program live(folder);
+    bool diskFull = true;
+    live.session.setJournalFolder(folder, [&](int) {
+        ++live.syncs;
+        errno = ENOSPC;
+        return diskFull ? -1 : 0;
+    });
+    live.open(site, true);
+    std::vector<bool> told;
+    for (const bool full : {true, true, false, true}) {
+        diskFull = full;
+        live.point(40, 60, {{3, -70}});
+        const std::optional<std::string> warning = live.session.takeJournalWarning();
+        told.push_back(warning.has_value());
+        if (warning) {
+            EXPECT_NE(warning->find(std::strerror(ENOSPC)), std::string::npos) << *warning;
+        }
+    }
+    EXPECT_EQ(told, (std::vector<bool>{true, false, false, true}));
+    EXPECT_EQ(live.store.size(), 7U); // the stored three and four points
 }
 
 TEST_F(SessionJournal, ADamagedJournalGivesBackItsCompleteEntries) {

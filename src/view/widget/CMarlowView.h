@@ -75,6 +75,8 @@ private:
     void onDrawMessage();
     void tapAt(QPoint point);
     void inspectAt(QPoint point);
+    // Tells the surveyor, once, that the journal stopped keeping points.
+    void warnIfJournalFails();
     // True with a site open; otherwise tells the user to open one first.
     bool siteOpenOrTell();
     Rect clientRect() const;

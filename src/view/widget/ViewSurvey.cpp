@@ -15,6 +15,9 @@ namespace {
 constexpr const char* NoSiteText = "Open a site file first: the survey points belong to a site.";
 constexpr const char* CoverageWarningText = "No Access Points Detected!";
 constexpr const char* CoverageWarningCaption = "COVERAGE WARNING";
+constexpr const char* JournalFailsText =
+    "The points can no longer be kept safe on disk as they are taken. Save the survey now, "
+    "and again often, until this is mended.";
 
 } // namespace
 
@@ -57,7 +60,14 @@ void CMarlowView::inspectAt(QPoint point) {
         m_session.removeSelectedPoint();
         m_picture->eraseMark(m_viewport.eraseRect());
         repaint();
+        warnIfJournalFails();
     }
+}
+
+void CMarlowView::warnIfJournalFails() {
+    if (const std::optional<std::string> problem = m_session.takeJournalWarning())
+        m_context.boxes.show(window(), {JournalFailsText, AppTitle, BoxIcon::Exclamation,
+                                        BoxButtons::Ok, "(" + *problem + ")"});
 }
 
 void CMarlowView::onDrawMessage() {
@@ -76,6 +86,9 @@ void CMarlowView::onDrawMessage() {
             window(), new MessageEvent(m_context.statusMessage,
                                        static_cast<std::uintptr_t>(m_viewport.centerX()),
                                        m_viewport.centerY()));
+        repaint();
+        warnIfJournalFails();
+        return;
     }
     repaint();
 }
