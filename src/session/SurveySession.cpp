@@ -143,8 +143,11 @@ RestoredWork SurveySession::restoreSite(PendingSite pending, const MarkSink& mar
     for (const JournalEntry& entry : work.entries) {
         if (const auto* point = std::get_if<JournalPoint>(&entry)) {
             storeCommittedPoint(*m_site, point->records, point->heard, m_store);
-            if (!point->records.empty())
-                marks(point->records.front().x, point->records.front().y, m_site->lastBestRssi);
+            if (!point->records.empty()) {
+                restored.lastX = point->records.front().x;
+                restored.lastY = point->records.front().y;
+                marks(restored.lastX, restored.lastY, m_site->lastBestRssi);
+            }
             ++restored.points;
         } else {
             const auto& deletion = std::get<JournalDeletion>(entry);

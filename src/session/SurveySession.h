@@ -54,6 +54,9 @@ struct RestoredWork {
     std::size_t deletions = 0;
     // Bytes after the last complete entry were ignored.
     bool damaged = false;
+    // Where the last restored point was taken, for the panes.
+    std::int32_t lastX = 0;
+    std::int32_t lastY = 0;
 };
 
 // A point whose scan was committed, as the view shows it.

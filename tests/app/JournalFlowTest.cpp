@@ -57,6 +57,9 @@ TEST(JournalFlow, YesRestoresTheUnsavedWorkOverTheKeepAnswerAndNotesDamage) {
               (std::vector<std::string>{"TEST 30,20 001100000001 6 -62 lab",
                                         "TEST 30,20 001100000002 6 -45 lab"}));
     EXPECT_EQ(program.view.session().site()->locationCount, 1);
+    // The panes count the restored point where it was taken.
+    QApplication::processEvents();
+    EXPECT_EQ(program.panes(), (QStringList{"L: 1", "P: 2", "X: 30", "Y: 20"}));
     // Orange for -45; the dropped point's mark is not painted.
     const QImage& painted = program.view.picture()->display();
     EXPECT_EQ(std::pair(colorAt(painted, 30, 20), colorAt(painted, 80, 50)),

@@ -5,8 +5,10 @@
 #include "dialogs/Dialogs.h"
 #include "dialogs/SignOffDialog.h"
 #include "view/widget/CMarlowView.h"
+#include "view/widget/MessageEvent.h"
 #include "view/widget/WaitCursor.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <algorithm>
 #include <cstddef>
@@ -99,12 +101,17 @@ bool CMarlowView::openSiteFile(const std::string& path, KeepPointsQuestion quest
     if (restore) {
         // Replayed deletions whiten marks as a live one does, around the
         // position the point was picked at.
-        damaged = m_session
-                      .restoreSite(std::move(pending).value(), drawMark,
-                                   [this](std::int32_t x, std::int32_t y) {
-                                       m_picture->eraseMark(MapViewport::eraseRectAt(x, y));
-                                   })
-                      .damaged;
+        const RestoredWork restored = m_session.restoreSite(
+            std::move(pending).value(), drawMark, [this](std::int32_t x, std::int32_t y) {
+                m_picture->eraseMark(MapViewport::eraseRectAt(x, y));
+            });
+        damaged = restored.damaged;
+        // The panes count the restored points as they counted them live.
+        if (restored.points > 0)
+            QCoreApplication::postEvent(
+                window(),
+                new MessageEvent(m_context.statusMessage,
+                                 static_cast<std::uintptr_t>(restored.lastX), restored.lastY));
     } else {
         m_session.adoptSite(std::move(pending).value(), keep, drawMark);
     }
