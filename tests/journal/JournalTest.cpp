@@ -13,20 +13,6 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// Field by field, every byte of each text field: padding is not compared.
-bool sameRecord(const SurveyRecord& x, const SurveyRecord& y) {
-    return std::tie(x.x, x.y, x.rssi, x.channel, x.sampleCount) ==
-               std::tie(y.x, y.y, y.rssi, y.channel, y.sampleCount) &&
-           std::memcmp(x.pointName, y.pointName, sizeof x.pointName) == 0 &&
-           std::memcmp(x.macText, y.macText, sizeof x.macText) == 0 &&
-           std::memcmp(x.macAddr, y.macAddr, sizeof x.macAddr) == 0 &&
-           std::memcmp(x.ssid, y.ssid, sizeof x.ssid) == 0;
-}
-
-bool sameRecords(const std::vector<SurveyRecord>& a, const std::vector<SurveyRecord>& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), sameRecord);
-}
-
 // Compares entries field by field, records byte for byte.
 void expectEntries(const std::vector<JournalEntry>& got, const std::vector<JournalEntry>& want) {
     ASSERT_EQ(got.size(), want.size());
@@ -35,7 +21,7 @@ void expectEntries(const std::vector<JournalEntry>& got, const std::vector<Journ
         if (const auto* p = std::get_if<JournalPoint>(&got[i])) {
             const auto& q = std::get<JournalPoint>(want[i]);
             EXPECT_EQ(std::tuple(p->time, p->heard), std::tuple(q.time, q.heard)) << i;
-            EXPECT_TRUE(sameRecords(p->records, q.records)) << i;
+            EXPECT_TRUE(test::sameRecords(p->records, q.records)) << i;
         } else {
             const auto& d = std::get<JournalDeletion>(got[i]);
             const auto& e = std::get<JournalDeletion>(want[i]);

@@ -87,20 +87,6 @@ struct Program {
     RestoredWork restored;
 };
 
-// Field by field, every byte of each text field: padding is not compared.
-bool sameRecord(const SurveyRecord& x, const SurveyRecord& y) {
-    return std::tie(x.x, x.y, x.rssi, x.channel, x.sampleCount) ==
-               std::tie(y.x, y.y, y.rssi, y.channel, y.sampleCount) &&
-           std::memcmp(x.pointName, y.pointName, sizeof x.pointName) == 0 &&
-           std::memcmp(x.macText, y.macText, sizeof x.macText) == 0 &&
-           std::memcmp(x.macAddr, y.macAddr, sizeof x.macAddr) == 0 &&
-           std::memcmp(x.ssid, y.ssid, sizeof x.ssid) == 0;
-}
-
-bool sameStore(const RecordList& a, const RecordList& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), sameRecord);
-}
-
 class SessionJournal : public ::testing::Test {
 protected:
     // A site holding two points: (30, 20) heard two access points, nothing
@@ -149,7 +135,7 @@ TEST_F(SessionJournal, ARestoreReplaysExactlyWhatTheLiveSessionHad) {
         // The keep answer given now does not matter: the journal's is used.
         next.open(site, !keep, true);
         EXPECT_TRUE(next.unsavedOffered);
-        EXPECT_TRUE(sameStore(next.store, live.store))
+        EXPECT_TRUE(test::sameRecords(next.store, live.store))
             << testing::PrintToString(test::describe(next.store));
         EXPECT_EQ(next.counters(), live.counters());
         EXPECT_EQ(next.marks, live.marks);
@@ -161,7 +147,7 @@ TEST_F(SessionJournal, ARestoreReplaysExactlyWhatTheLiveSessionHad) {
         next.point(7, 7, {{9, -40}});
         Program third(folder);
         third.open(site, false, true);
-        EXPECT_TRUE(sameStore(third.store, next.store));
+        EXPECT_TRUE(test::sameRecords(third.store, next.store));
         EXPECT_EQ(third.counters(), next.counters());
         ASSERT_TRUE(third.session.saveSiteData(BlankSignature(), 0));
         SetUp(); // the next round starts from the two stored points again
@@ -195,7 +181,7 @@ TEST_F(SessionJournal, ASaveClearsTheJournalAndAFailedOneKeepsIt) {
     Program restored(folder);
     restored.open(site, false, true);
     EXPECT_TRUE(restored.unsavedOffered);
-    EXPECT_TRUE(sameStore(restored.store, live.store));
+    EXPECT_TRUE(test::sameRecords(restored.store, live.store));
 }
 
 TEST_F(SessionJournal, WorkNotRestoredIsSetAsideAndAStaleJournalIsNotOffered) {

@@ -7,9 +7,12 @@
 #include "store/RecordList.h"
 #include "store/SurveyRecord.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <new>
 #include <string>
+#include <tuple>
 
 namespace marlow::test {
 
@@ -39,6 +42,21 @@ inline SurveyRecord committedPlaceholder(std::int32_t x, std::int32_t y) {
 inline void appendRecord(RecordList& list, const SurveyRecord& record) {
     if (list.appendCopy(record) != RecordList::Ok)
         throw std::bad_alloc();
+}
+
+// Field by field, every byte of each text field: padding is not compared.
+inline bool sameRecord(const SurveyRecord& x, const SurveyRecord& y) {
+    return std::tie(x.x, x.y, x.rssi, x.channel, x.sampleCount) ==
+               std::tie(y.x, y.y, y.rssi, y.channel, y.sampleCount) &&
+           std::memcmp(x.pointName, y.pointName, sizeof x.pointName) == 0 &&
+           std::memcmp(x.macText, y.macText, sizeof x.macText) == 0 &&
+           std::memcmp(x.macAddr, y.macAddr, sizeof x.macAddr) == 0 &&
+           std::memcmp(x.ssid, y.ssid, sizeof x.ssid) == 0;
+}
+
+// Two runs of records (a store, a journalled point's), record for record.
+template <typename Records, typename Others> bool sameRecords(const Records& a, const Others& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), sameRecord);
 }
 
 // Each record as "name x,y MAC channel rssi SSID".
