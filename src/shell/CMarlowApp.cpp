@@ -48,7 +48,6 @@ bool CMarlowApp::initInstance(const StartOptions& options, const QElapsedTimer& 
             site = *sample;
         }
         m_demoBoard = std::move(demoBoard).value();
-        m_localBoard = m_demoBoard.get();
         link.device = m_demoBoard->devicePath();
         question = KeepPointsQuestion::WhenPointsStored;
     }
@@ -57,8 +56,8 @@ bool CMarlowApp::initInstance(const StartOptions& options, const QElapsedTimer& 
     CMarlowView* view = m_frame->view();
     if (options.wifi)
         startWifi(options, link);
-    if (m_localBoard)
-        view->session().setPointListener([board = m_localBoard](std::int32_t x, std::int32_t y) {
+    if (board::BoardServer* board = localBoard())
+        view->session().setPointListener([board](std::int32_t x, std::int32_t y) {
             board->setSurveyPosition({static_cast<double>(x), static_cast<double>(y)});
         });
     // Without the adapter's board the program still opens and saves sites.
@@ -88,6 +87,12 @@ MessageBoxRequest warning(std::string text) {
 
 } // namespace
 
+board::BoardServer* CMarlowApp::localBoard() {
+    if (m_demoBoard)
+        return m_demoBoard.get();
+    return m_wifiBoard ? &m_wifiBoard->server() : nullptr;
+}
+
 void CMarlowApp::startWifi(const StartOptions& options, LinkStartOptions& link) {
     // The observer runs on the board's thread; the surveyor is told on ours.
     Result<std::unique_ptr<wifi::WifiBoard>> started =
@@ -101,8 +106,7 @@ void CMarlowApp::startWifi(const StartOptions& options, LinkStartOptions& link) 
         return;
     }
     m_wifiBoard = std::move(started).value();
-    m_localBoard = &m_wifiBoard->server();
-    link.device = m_localBoard->devicePath();
+    link.device = m_wifiBoard->server().devicePath();
     const std::string mode = m_wifiBoard->modeDescription();
     std::fprintf(stderr, "marlow: %s\n", mode.c_str());
     // Points then take as long as the system's next scan: say why.

@@ -33,6 +33,8 @@ private:
     // Starts the Wi-Fi adapter's board and points the link at it; tells the
     // surveyor when it cannot start, and the link then stays without a board.
     void startWifi(const StartOptions& options, LinkStartOptions& link);
+    // The board served in this process, if any: the demo's or the adapter's.
+    board::BoardServer* localBoard();
     // Shows the box once the message loop runs, over the window shown.
     void showOnceShown(const MessageBoxRequest& request);
     // On the UI thread: what a sweep of the adapter should tell the surveyor.
@@ -41,8 +43,6 @@ private:
     // The boards outlive the frame, whose link talks to them.
     std::unique_ptr<board::BoardServer> m_demoBoard;
     std::unique_ptr<wifi::WifiBoard> m_wifiBoard;
-    // The board in use in this process, if any: the demo's or the adapter's.
-    board::BoardServer* m_localBoard = nullptr;
     bool m_adapterGoneShown = false;
     std::unique_ptr<CMainFrame> m_frame;
 };
