@@ -188,6 +188,13 @@ std::optional<std::string> SurveySession::takeJournalWarning() {
     return std::exchange(m_journalWarning, std::nullopt);
 }
 
+void SurveySession::discardUnsavedWork() {
+    m_unsaved = false;
+    m_journal.close();
+    if (!m_journalPath.empty() && std::filesystem::exists(m_journalPath))
+        (void)setAsideJournal(m_journalPath, now());
+}
+
 void SurveySession::savedJournal() {
     m_journal.close();
     if (m_journalPath.empty())

@@ -143,6 +143,10 @@ public:
     void removeSelectedPoint();
     // Points committed or removed since the site was opened or last saved.
     bool hasUnsavedWork() const { return m_unsaved; }
+    // The surveyor let the unsaved work go: the journal is set aside (kept
+    // under another name, not offered again) and the work counts as done.
+    // Later work goes into a new journal.
+    void discardUnsavedWork();
     // Why the journal stopped keeping the work on disk, once, when it first
     // fails; nothing while it works (again).
     std::optional<std::string> takeJournalWarning();

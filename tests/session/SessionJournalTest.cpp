@@ -197,6 +197,15 @@ TEST_F(SessionJournal, WorkNotRestoredIsSetAsideAndAStaleJournalIsNotOffered) {
     ASSERT_EQ(journalFiles().size(), 1u);
     EXPECT_EQ(journalFiles()[0].rfind(journal[0] + ".set-aside-", 0), 0u);
 
+    // Work the surveyor discarded is set aside too, and not offered again.
+    declined.point(40, 60, {{3, -70}});
+    declined.session.discardUnsavedWork();
+    EXPECT_FALSE(declined.session.hasUnsavedWork());
+    EXPECT_EQ(journalFiles().size(), 2u);
+    Program after(folder);
+    after.open(site, true);
+    EXPECT_FALSE(after.unsavedOffered);
+
     // A journal of the file as it was before someone else changed it.
     Program before(folder);
     before.open(site, true);
@@ -209,7 +218,7 @@ TEST_F(SessionJournal, WorkNotRestoredIsSetAsideAndAStaleJournalIsNotOffered) {
     Program later(folder);
     later.open(site, true);
     EXPECT_FALSE(later.unsavedOffered);
-    EXPECT_EQ(journalFiles().size(), 2u); // set aside too, not lost
+    EXPECT_EQ(journalFiles().size(), 3u); // set aside too, not lost
 }
 
 // A journal the disk refuses leaves the points in memory, and the

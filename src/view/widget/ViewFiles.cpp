@@ -165,6 +165,7 @@ bool CMarlowView::settleUnsavedWork() {
     case BoxAnswer::Save:
         return saveSiteData();
     case BoxAnswer::Discard:
+        m_session.discardUnsavedWork();
         return true;
     default:
         return false;
