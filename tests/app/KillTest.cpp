@@ -57,19 +57,6 @@ struct Survey {
     }
 };
 
-// Every field of every record.
-std::vector<std::string> records(const RecordList& list) {
-    std::vector<std::string> lines = describe(list);
-    std::size_t i = 0;
-    for (const SurveyRecord& r : list) {
-        char mac[18];
-        std::snprintf(mac, sizeof mac, "%02x:%02x:%02x:%02x:%02x:%02x", r.macAddr[0], r.macAddr[1],
-                      r.macAddr[2], r.macAddr[3], r.macAddr[4], r.macAddr[5]);
-        lines[i++] += std::string(" ") + mac + " n=" + std::to_string(r.sampleCount);
-    }
-    return lines;
-}
-
 // Run only as the child: takes the points, says so, and waits to be killed.
 TEST(KillChild, DISABLED_TakesPointsThenWaitsToBeKilled) {
     const char* site = std::getenv(SiteVariable);
@@ -160,12 +147,13 @@ TEST(KillTest, KilledAfterCommittedPointsRestoresTheStoreAndSavesTheSameBytes) {
     // This process journals into the same state folder from here on.
     const std::string ownState = std::getenv("XDG_STATE_HOME");
     ::setenv("XDG_STATE_HOME", state.path().c_str(), 1);
-    std::vector<std::string> expected;
+    std::vector<SurveyRecord> expected;
     {
         Survey survey;
         ASSERT_NO_FATAL_FAILURE(survey.open(uninterrupted));
         ASSERT_NO_FATAL_FAILURE(survey.takePoints());
-        expected = records(SurveyStore);
+        for (const SurveyRecord& r : SurveyStore)
+            expected.push_back(r);
         ASSERT_TRUE(survey.program.view.session().saveSiteData(BlankSignature{}, SaveTime));
     }
     {
@@ -180,7 +168,8 @@ TEST(KillTest, KilledAfterCommittedPointsRestoresTheStoreAndSavesTheSameBytes) {
                   1)
             << ::testing::PrintToString(asked);
         EXPECT_EQ(program.view.session().site()->locationCount, std::int32_t(Points.size()));
-        EXPECT_EQ(records(SurveyStore), expected);
+        EXPECT_TRUE(sameRecords(SurveyStore, expected))
+            << ::testing::PrintToString(describe(SurveyStore));
         ASSERT_TRUE(program.view.session().saveSiteData(BlankSignature{}, SaveTime));
     }
     ::setenv("XDG_STATE_HOME", ownState.c_str(), 1);

@@ -136,7 +136,6 @@ TEST(JournalFiles, EachAppendIsWrittenBeforeItIsSynced) {
     ASSERT_EQ(sizesAtSync.size(), 5u);
     EXPECT_EQ(sizesAtSync[0], encode({}).size());
     EXPECT_EQ(sizesAtSync.back(), whole.size());
-    EXPECT_EQ(sizesAtSync[3], encode({sampleEntries()[0], sampleEntries()[1]}).size());
     const std::optional<JournalContents> read = readJournal(path);
     ASSERT_TRUE(read);
     expectEntries(read->entries, sampleEntries());
@@ -144,22 +143,6 @@ TEST(JournalFiles, EachAppendIsWrittenBeforeItIsSynced) {
     // A failed sync is a failed append.
     JournalFile failing([](int) { return -1; });
     EXPECT_FALSE(failing.create(path, Header));
-}
-
-TEST(JournalFiles, ResumingCutsADamagedTailSoLaterEntriesStayReadable) {
-    const test::TempDir dir;
-    const std::filesystem::path path = std::filesystem::path(dir.path()) / "j";
-    const Bytes whole = encode(sampleEntries());
-    test::writeBytes(path.string(), test::Bytes(whole.begin(), whole.end() - 3));
-    const std::optional<JournalContents> cut = readJournal(path);
-    ASSERT_TRUE(cut && cut->damaged);
-    JournalFile journal;
-    ASSERT_TRUE(journal.resume(path, cut->completeBytes));
-    ASSERT_TRUE(journal.append(sampleEntries()[1]));
-    const std::optional<JournalContents> read = readJournal(path);
-    ASSERT_TRUE(read);
-    EXPECT_FALSE(read->damaged);
-    expectEntries(read->entries, {sampleEntries()[0], sampleEntries()[1], sampleEntries()[1]});
 }
 
 TEST(JournalFiles, ASetAsideJournalIsKeptUnderAFindableName) {

@@ -1,7 +1,7 @@
 // The session's journal: every commit and removal is synced before the
 // session returns, a restore replays them into exactly the store, marks
 // and counters the live session had, saving clears the journal and a
-// failed save keeps it, and work not restored is set aside.
+// failed save keeps it, and a stale journal is set aside.
 #include "SiteFixtures.h"
 #include "link/serial/SysfsRegistry.h"
 #include "protocol/Protocol.h"
@@ -184,32 +184,28 @@ TEST_F(SessionJournal, ASaveClearsTheJournalAndAFailedOneKeepsIt) {
     EXPECT_TRUE(test::sameRecords(restored.store, live.store));
 }
 
-TEST_F(SessionJournal, WorkNotRestoredIsSetAsideAndAStaleJournalIsNotOffered) {
+// Work the surveyor discarded is set aside, not offered again.
+TEST_F(SessionJournal, DiscardedWorkIsSetAsideAndNotOffered) {
     Program live(folder);
-    survey(live, true);
-    const std::vector<std::string> journal = journalFiles();
-    ASSERT_EQ(journal.size(), 1u);
-
-    Program declined(folder);
-    declined.open(site, true); // "No": adopted as asked
-    EXPECT_TRUE(declined.unsavedOffered);
-    EXPECT_EQ(declined.store.size(), 3u);
+    live.open(site, true);
+    live.point(40, 60, {{3, -70}});
+    live.session.discardUnsavedWork();
+    EXPECT_FALSE(live.session.hasUnsavedWork());
     ASSERT_EQ(journalFiles().size(), 1u);
-    EXPECT_EQ(journalFiles()[0].rfind(journal[0] + ".set-aside-", 0), 0u);
-
-    // Work the surveyor discarded is set aside too, and not offered again.
-    declined.point(40, 60, {{3, -70}});
-    declined.session.discardUnsavedWork();
-    EXPECT_FALSE(declined.session.hasUnsavedWork());
-    EXPECT_EQ(journalFiles().size(), 2u);
+    EXPECT_NE(journalFiles()[0].find(".journal.set-aside-"), std::string::npos);
     Program after(folder);
     after.open(site, true);
     EXPECT_FALSE(after.unsavedOffered);
+}
 
-    // A journal of the file as it was before someone else changed it.
+// A journal of the file as it was before someone else changed it is set
+// aside, not offered and not lost.
+TEST_F(SessionJournal, AStaleJournalIsSetAsideAndNotOffered) {
     Program before(folder);
     before.open(site, true);
     before.point(40, 60, {{3, -70}});
+    const std::vector<std::string> journal = journalFiles();
+    ASSERT_EQ(journal.size(), 1u);
     test::writeBytes(site, [&] {
         test::Bytes bytes = test::readBytes(site);
         bytes.push_back(0);
@@ -218,7 +214,8 @@ TEST_F(SessionJournal, WorkNotRestoredIsSetAsideAndAStaleJournalIsNotOffered) {
     Program later(folder);
     later.open(site, true);
     EXPECT_FALSE(later.unsavedOffered);
-    EXPECT_EQ(journalFiles().size(), 3u); // set aside too, not lost
+    ASSERT_EQ(journalFiles().size(), 1u);
+    EXPECT_EQ(journalFiles()[0].rfind(journal[0] + ".set-aside-", 0), 0u);
 }
 
 // A journal the disk refuses leaves the points in memory, and the

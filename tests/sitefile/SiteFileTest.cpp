@@ -1,16 +1,12 @@
 // The site file: the stored records (the RSSI encoding, the fixed text
 // fields) and the survey data section under each writer's rules; opening
-// sites and loading their points, damaged files included; Save Site Data
+// sites, damaged files included; Save Site Data
 // and the full rewrite checked byte for byte, a round trip, and writes that
 // fail or are refused.
-#include "SiteFixtures.h"
-#include "sitefile/ByteOrder.h"
-#include "sitefile/SiteFormat.h"
-#include "sitefile/SiteReader.h"
+#include "SiteBytes.h"
 #include "sitefile/SiteWriter.h"
 #include "sitefile/SurveyData.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdint>
@@ -19,7 +15,6 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
-#include <tuple>
 
 namespace marlow {
 namespace {
@@ -27,7 +22,8 @@ namespace {
 using test::appendRecord;
 using test::apRecord;
 using test::Bytes;
-using Marks = std::vector<std::tuple<int, int, int>>;
+using test::Loaded;
+using test::SiteBytes;
 
 constexpr std::uint32_t SaveTime = 0x6543210F;
 
@@ -139,56 +135,6 @@ TEST(SurveyData, SplitRulesOfBothWriters) {
     EXPECT_EQ(encode(run, SplitRule::SaveSiteData).first, (Points{{7, 7, 65535}, {7, 7, 1}}));
 }
 
-// A site file as bytes, with helpers to patch fields and append stored
-// points.
-struct SiteBytes {
-    Bytes bytes;
-
-    std::uint32_t u32(std::size_t at) const { return readU32(&bytes[at]); }
-    void set32(std::size_t at, std::uint32_t v) { writeU32(&bytes[at], v); }
-    std::size_t bitmapInfo() const { return u32(header::BitmapOffset) + BitmapFileHeaderSize; }
-
-    // Appends a record of `size` bytes, 0xEE past its known fields, with
-    // `text` in its 32-byte field at `textAt`; returns where it starts.
-    std::size_t record(std::size_t size, std::size_t textAt, const std::string& text) {
-        const std::size_t at = bytes.size();
-        bytes.resize(at + size, 0xEE);
-        std::fill_n(&bytes[at + textAt], 32, 0);
-        std::copy_n(text.begin(), std::min<std::size_t>(text.size(), 32), &bytes[at + textAt]);
-        return at;
-    }
-    void point(std::int32_t x, std::int32_t y, const std::string& name, std::uint16_t count,
-               std::size_t size = 42) {
-        const std::size_t at = record(size, 8, name);
-        writeI32(&bytes[at], x);
-        writeI32(&bytes[at + 4], y);
-        writeU16(&bytes[at + 40], count);
-    }
-    void ap(std::uint8_t channel, std::uint16_t storedRssi, std::uint8_t macTail,
-            const std::string& ssid, std::size_t size = 41) {
-        const std::size_t at = record(size, 9, ssid);
-        const std::uint8_t head[9] = {channel, 0, 0, 0xAA, 0xBB, 0xCC, 0xDD, 0xEE, macTail};
-        std::copy_n(head, 9, &bytes[at]);
-        writeU16(&bytes[at + 1], storedRssi);
-    }
-};
-
-// The site written to a file, opened and, when that succeeds, loaded.
-struct Loaded {
-    Loaded(const test::TempDir& dir, const SiteBytes& site) : result(openWritten(dir, site)) {
-        if (result)
-            loadPoints(*result, store,
-                       [&](int x, int y, int rssi) { marks.emplace_back(x, y, rssi); });
-    }
-    static SiteResult<OpenedSite> openWritten(const test::TempDir& dir, const SiteBytes& site) {
-        test::writeBytes(dir.file("site.tws"), site.bytes);
-        return openSite(dir.file("site.tws"));
-    }
-    SiteResult<OpenedSite> result;
-    RecordList store;
-    Marks marks;
-};
-
 // Ink on a diagonal and in the four corners.
 class DiagonalSignature final : public SignatureSource {
 public:
@@ -243,74 +189,6 @@ TEST_F(SiteFile, PlanLoadsTheRightWayUpAsStoredAndAsTopDown) {
         EXPECT_EQ(std::tuple(plan.rgb(200), loaded.result->file.bitmapSize, loaded.store.size(),
                              loaded.marks.size()),
                   std::tuple(0xC8C8C8u, 1078u + 16 * 7, 0u, 0u));
-    }
-}
-
-// A longer header and longer stored records: their known leading bytes are
-// used and the rest skipped.
-TEST_F(SiteFile, LoadsAccessPointsAndPlaceholdersAsRunsWithTheirMarks) {
-    // 50 more header bytes: every offset moves along with the regions.
-    site.bytes.insert(site.bytes.begin() + 150, 50, 0x5A);
-    site.set32(header::HeaderLength, 200);
-    for (std::size_t field : {header::BitmapOffset, header::SignatureOffset, header::DataOffset})
-        site.set32(field, site.u32(field) + 50);
-    const std::size_t data = site.u32(header::DataOffset);
-    site.set32(data, 50);
-    site.set32(data + 4, 45);
-    site.point(100, 200, "P1", 2, 50);
-    site.ap(6, 0xC400, 1, "lab", 45);
-    site.ap(11, 0xC401, 2, std::string(32, 'W'), 45); // -59 after rounding toward zero
-    site.point(300, 40, "EMPTY", 0, 50);
-    site.point(300, 40, "SAME", 1, 50); // same place: the run continues
-    site.ap(1, 0xB000, 3, "", 45);
-    const Loaded loaded(dir, site);
-    ASSERT_TRUE(loaded.result) << loaded.result.error().message;
-    EXPECT_EQ(loaded.result->bitmap.row(0)[5], 5);
-    // The point stored without access points loads as a placeholder.
-    EXPECT_EQ(test::describe(loaded.store),
-              (std::vector<std::string>{"P1 100,200 AABBCCDDEE01 6 -60 lab",
-                                        "P1 100,200 AABBCCDDEE02 11 -59 " + std::string(32, 'W'),
-                                        "EMPTY 300,40 000000000000 0 -100 ",
-                                        "SAME 300,40 AABBCCDDEE03 1 -80 "}));
-    EXPECT_EQ(loaded.marks, (Marks{{100, 200, -59}, {300, 40, -120}, {300, 40, -80}}));
-}
-
-// A file cut short loads its complete records and says that it ends early,
-// counting points as runs of records at one position.
-TEST_F(SiteFile, DataCutShortLoadsUpToTheLastCompleteRecordAndSaysSo) {
-    const std::size_t signature = site.u32(header::SignatureOffset);
-    const std::size_t data = site.u32(header::DataOffset);
-    site.point(1, 1, "A", 1);
-    site.ap(6, 0xC400, 1, "a");
-    site.point(2, 2, "B", 0);
-    site.point(2, 2, "C", 1); // at B's place: the same point
-    site.ap(6, 0xD800, 2, "c");
-    site.point(3, 3, "D", 3); // announces three
-    site.ap(6, 0xD800, 3, "d");
-    site.ap(6, 0xE200, 4, "e"); // cut off in every case
-    const std::size_t end = site.bytes.size();
-    const Marks all = {{1, 1, -60}, {2, 2, -120}, {2, 2, -40}, {3, 3, -40}};
-    // The length the file is cut to, the records loaded, the marks, the
-    // points and whether the file ends early.
-    const std::tuple<std::size_t, std::size_t, Marks, std::size_t, bool> cases[] = {
-        {signature + 100, 0, {}, 0, true},                  // inside the signature block
-        {data, 0, {}, 0, false},                            // no data section
-        {data + 4, 0, {}, 0, true},                         // half of its record sizes
-        {data + 8, 0, {}, 0, false},                        // the sizes only
-        {end - 20, 4, all, 3, true},                        // D holds one and a half records
-        {end - 82, 3, {all[0], all[1], all[2]}, 2, true},   // none of D's records arrived
-        {end - 82 - 42 - 10, 2, {all[0], all[1]}, 2, true}, // C's record cut
-    };
-    for (const auto& [length, records, marks, points, endsEarly] : cases) {
-        SiteBytes cut = site;
-        cut.bytes.resize(length);
-        const Loaded loaded(dir, cut);
-        ASSERT_TRUE(loaded.result) << length;
-        EXPECT_EQ(std::tuple(loaded.store.size(), loaded.result->points.pointCount,
-                             loaded.result->points.endsEarly),
-                  std::tuple(records, points, endsEarly))
-            << length;
-        EXPECT_EQ(loaded.marks, marks) << length;
     }
 }
 
