@@ -5,6 +5,7 @@
 #include "protocol/Protocol.h"
 
 #include <algorithm>
+#include <chrono>
 
 namespace marlow {
 
@@ -35,6 +36,7 @@ int AnalyzerLink::keepAlive() {
 void AnalyzerLink::handleMessage(std::uint8_t type, const std::uint8_t* payload,
                                  std::uint16_t length) {
     const std::span<const std::uint8_t> body(payload, length);
+    lastArrival = std::chrono::steady_clock::now().time_since_epoch().count();
     switch (type) {
     case msg::FirmwareText:
         storeText(firmwareLock, firmwareText, body);
@@ -55,14 +57,20 @@ void AnalyzerLink::handleMessage(std::uint8_t type, const std::uint8_t* payload,
         }
         [[fallthrough]];
     case msg::ApReport:
-        scanDone = false;
         processReport(body);
         break;
     case msg::ScanChannel:
         scanChannel = firstByte(body);
+        m_scanList.withLock([&](RecordList& list) {
+            if (m_sweeps.scanChannel(firstByte(body)))
+                list.clear();
+        });
         break;
     case msg::ScanComplete:
-        scanDone = true;
+        m_scanList.withLock([&](RecordList&) {
+            m_sweeps.scanComplete();
+            scanDone = m_sweeps.measuredSweepEnded();
+        });
         break;
     default:
         // Unknown types change nothing and are not shown.
@@ -82,19 +90,40 @@ void AnalyzerLink::storeText(std::mutex& lock, char (&text)[TextSize],
 
 void AnalyzerLink::processReport(std::span<const std::uint8_t> body) {
     // Decode without the lock; hold it only to find and update the record.
+    // Even a report too short to use is a report of the sweep.
     const std::optional<ApReport> decoded = decodeApReport(body);
-    if (!decoded)
-        return;
-    if (decoded->channel)
+    if (decoded && decoded->channel)
         ieChannel = *decoded->channel;
     const std::uint8_t channel = ieChannel;
-    m_scanList.withLock([&](RecordList& list) { return applyReport(list, *decoded, channel); });
+    m_scanList.withLock([&](RecordList& list) {
+        const ReportFate fate = m_sweeps.report();
+        scanDone = m_sweeps.measuredSweepEnded();
+        if (fate.restarted) {
+            list.clear();
+            droppedReports = 0;
+        }
+        if (decoded && fate.keep && applyReport(list, *decoded, channel) == ReportResult::Dropped)
+            droppedReports += 1;
+    });
 }
 
 int AnalyzerLink::sendCommand(std::uint8_t code) {
-    if (code == msg::StartScan)
-        scanRequested = true;
+    if (code == msg::StartScan) {
+        // The list, the flags and the sweep to take change together, so no
+        // report of an earlier sweep can slip in between.
+        m_scanList.withLock([&](RecordList& list) {
+            list.clear();
+            m_sweeps.startMeasurement();
+            droppedReports = 0;
+            scanDone = false;
+            scanRequested = true;
+        });
+    }
     return sendMessage(msg::Command, &code, 1);
+}
+
+bool AnalyzerLink::boardIdleBeforeSweep() const {
+    return m_scanList.withLock([&](const RecordList&) { return m_sweeps.boardIdleBeforeSweep(); });
 }
 
 int AnalyzerLink::sendMode(std::uint8_t value) {
@@ -112,8 +141,11 @@ void AnalyzerLink::copySerialText(char (&destination)[TextSize]) const {
 }
 
 void AnalyzerLink::clearScanFlags() {
-    scanRequested = false;
-    scanDone = false;
+    m_scanList.withLock([&](RecordList&) {
+        m_sweeps.endMeasurement();
+        scanRequested = false;
+        scanDone = false;
+    });
 }
 
 } // namespace marlow

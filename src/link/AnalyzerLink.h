@@ -20,7 +20,9 @@ public:
     void handleMessage(std::uint8_t type, const std::uint8_t* payload,
                        std::uint16_t length) override;
 
-    // Code 7 (start scan) marks a scan as requested before it is sent.
+    // Code 7 (start scan) starts a measurement before it is sent: the scan
+    // list is emptied, scanDone cleared, a scan marked as requested, and the
+    // next sweep to begin becomes the measured one.
     int sendCommand(std::uint8_t code);
     int sendMode(std::uint8_t value);
 
@@ -28,8 +30,11 @@ public:
     void copyFirmwareText(char (&destination)[TextSize]) const;
     void copySerialText(char (&destination)[TextSize]) const;
 
-    // The measurement's commit has taken the scan: neither flag stays set.
+    // The measurement was committed or abandoned: neither flag stays set.
     void clearScanFlags();
+    // The measurement waits for a board that finished an older sweep and
+    // started none since: one that ignored the start-scan command.
+    bool boardIdleBeforeSweep() const;
 
     // The channel of the board's latest Channel message.
     std::uint8_t lastBoardChannel() const { return boardChannel; }

@@ -19,7 +19,7 @@ ReportResult applyReport(RecordList& list, const ApReport& decoded, std::uint8_t
         setText(record.ssid, ssid);
         return ReportResult::Updated;
     }
-    if (list.newNode(node) != RecordList::Ok)
+    if (list.size() >= MaxScanRecords || list.newNode(node) != RecordList::Ok)
         return ReportResult::Dropped;
     SurveyRecord& record = node->record;
     setText(record.macText, textOf(macText));

@@ -6,6 +6,7 @@
 
 #include "ByteSink.h"
 #include "LinkEvents.h"
+#include "SweepTracker.h"
 #include "protocol/FrameParser.h"
 #include "store/SharedRecordList.h"
 
@@ -47,9 +48,17 @@ public:
     ParserState parserState() const { return m_parser.state(); }
 
     // Read on the user-interface thread while the reader thread writes them.
+    // scanRequested: a measurement waits for its sweep; scanDone: that
+    // sweep has ended (SweepTracker says which sweep is whose).
     std::atomic<bool> scanRequested{false};
     std::atomic<bool> scanDone{false};
     std::atomic<std::int32_t> scanChannel{0};
+    // Reports of new transmitters that the full scan list turned away since
+    // the measurement started.
+    std::atomic<std::uint32_t> droppedReports{0};
+    // Steady-clock time (in its own ticks) when the last message arrived;
+    // 0 before the first.
+    std::atomic<std::int64_t> lastArrival{0};
 
 protected:
     // Hands finished bytes to the sink as they are; 0 when there is none.
@@ -63,6 +72,9 @@ protected:
     std::uint8_t boardChannel = 1;
     std::uint8_t ieChannel = 0;
     bool batteryWarned = false;
+
+    // Which sweep the scan list holds; guarded by the scan list's lock.
+    SweepTracker m_sweeps;
 
     // The board's texts, each under its own lock, zero-terminated.
     mutable std::mutex serialLock;

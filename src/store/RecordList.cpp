@@ -23,6 +23,17 @@ void RecordList::clear() {
     m_sentinel->prev = m_sentinel;
     m_sentinel->next = m_sentinel;
     m_count = 0;
+    if (m_macIndex)
+        m_macIndex->clear();
+}
+
+void RecordList::indexByMac() {
+    if (m_macIndex)
+        return;
+    m_macIndex = std::make_unique<std::unordered_map<std::string, RecordNode*>>();
+    // Walked backwards, so that of equal texts the first in list order stays.
+    for (RecordNode* at = m_sentinel->prev; at != m_sentinel; at = at->prev)
+        (*m_macIndex)[std::string(textOf(at->record.macText))] = at;
 }
 
 void RecordList::swap(RecordList& other) noexcept {
@@ -31,6 +42,7 @@ void RecordList::swap(RecordList& other) noexcept {
     m_blocks.swap(other.m_blocks);
     std::swap(m_usedInLastBlock, other.m_usedInLastBlock);
     std::swap(m_freeNodes, other.m_freeNodes);
+    m_macIndex.swap(other.m_macIndex);
 }
 
 int RecordList::newNode(RecordNode*& node) {
@@ -66,6 +78,32 @@ void RecordList::linkBefore(RecordNode* node, RecordNode* before) {
     before->prev->next = node;
     before->prev = node;
     ++m_count;
+    if (!m_macIndex)
+        return;
+    // A record linked in ahead of an equal text takes its place in the index.
+    auto [entry, added] = m_macIndex->try_emplace(std::string(textOf(node->record.macText)), node);
+    if (!added) {
+        for (const RecordNode* at = node->next; at != m_sentinel; at = at->next) {
+            if (at == entry->second) {
+                entry->second = node;
+                break;
+            }
+        }
+    }
+}
+
+void RecordList::unindex(const RecordNode* node) {
+    const std::string key(textOf(node->record.macText));
+    const auto entry = m_macIndex->find(key);
+    if (entry == m_macIndex->end() || entry->second != node)
+        return;
+    m_macIndex->erase(entry);
+    for (RecordNode* at = node->next; at != m_sentinel; at = at->next) {
+        if (textOf(at->record.macText) == key) {
+            m_macIndex->emplace(key, at);
+            return;
+        }
+    }
 }
 
 void RecordList::append(RecordNode* node) {
@@ -94,6 +132,15 @@ void RecordList::insertOrdered(RecordNode* node) {
 }
 
 int RecordList::findByMac(const char* text, RecordNode*& node) const {
+    if (m_macIndex) {
+        // As the walk compares: up to the terminator, at most the field's size.
+        std::size_t length = 0;
+        while (length < sizeof(SurveyRecord::macText) && text[length] != '\0')
+            ++length;
+        const auto entry = m_macIndex->find(std::string(text, length));
+        node = entry == m_macIndex->end() ? nullptr : entry->second;
+        return node ? Ok : NotFound;
+    }
     for (RecordNode* at = m_sentinel->next; at != m_sentinel; at = at->next) {
         if (std::strncmp(at->record.macText, text, sizeof at->record.macText) == 0) {
             node = at;
@@ -132,6 +179,8 @@ int RecordList::next(RecordNode*& node) const {
 void RecordList::remove(RecordNode* node) {
     if (node == nullptr || node == m_sentinel)
         return;
+    if (m_macIndex)
+        unindex(node);
     node->prev->next = node->next;
     node->next->prev = node->prev;
     --m_count;

@@ -13,7 +13,9 @@
 #include <cstdint>
 #include <iterator>
 #include <memory>
+#include <string>
 #include <type_traits>
+#include <unordered_map>
 #include <vector>
 
 namespace marlow {
@@ -38,6 +40,11 @@ public:
     RecordList& operator=(const RecordList&) = delete;
 
     void clear();
+    // From now on findByMac looks records up in an index kept beside the
+    // list instead of walking it: for a scan list, where every report looks
+    // its transmitter up. The index costs memory per record, so the store
+    // goes without.
+    void indexByMac();
     // Exchanges the records of the two lists without allocating or copying;
     // each keeps its own sortKey.
     void swap(RecordList& other) noexcept;
@@ -112,6 +119,10 @@ public:
 
 private:
     void linkBefore(RecordNode* node, RecordNode* before);
+    void unindex(const RecordNode* node);
+
+    // The first record in list order of each MAC text, when indexed.
+    std::unique_ptr<std::unordered_map<std::string, RecordNode*>> m_macIndex;
 
     static constexpr std::size_t BlockNodes = 128;
 

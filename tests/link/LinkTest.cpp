@@ -1,16 +1,20 @@
 // The analyzer link without a port. Its receive parser as the reader runs
 // it. What the link sends: requests, commands and the keep-alive, and what it
 // refuses to send. How it handles the board's messages: the handshake chain, the
-// texts, the scan state, the low-battery warning. The scan list that
+// texts, the scan state and which sweep a measurement takes, the
+// low-battery warning. The scan list that
 // access-point reports build (ordered insertion, sums, SSID and channel
 // rules).
 #include "Frames.h"
 #include "link/AnalyzerLink.h"
+#include "link/ApplyReport.h"
 #include "protocol/Protocol.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <sstream>
 #include <string>
+#include <tuple>
 
 namespace marlow {
 namespace {
@@ -93,7 +97,7 @@ TEST_F(LinkTest, SendsFramedRequestsAndCommandsAndAnUnframedKeepAlive) {
     EXPECT_FALSE(link.scanRequested) << "only command 7 requests a scan";
     EXPECT_EQ(link.sendCommand(7), 1);
     EXPECT_TRUE(link.scanRequested);
-    EXPECT_TRUE(link.scanDone) << "sending a command does not clear scanDone";
+    EXPECT_FALSE(link.scanDone) << "a new measurement waits for its own sweep";
     // A message whose frame would pass 128 bytes is not sent at all.
     const Bytes spaces(124, 0x20);
     EXPECT_EQ(link.sendMessage(0x03, spaces.data(), 124), 0);
@@ -136,6 +140,7 @@ TEST_F(LinkTest, ScanStateFollowsChannelReportAndCompleteMessagesAndTheBatteryIs
     EXPECT_TRUE(records().empty());
     EXPECT_EQ(draws, 0);
 
+    link.sendCommand(msg::StartScan);
     handle(msg::ScanChannel, {0xFF});
     EXPECT_EQ(link.scanChannel, 255);
     handle(msg::Channel);
@@ -156,6 +161,92 @@ TEST_F(LinkTest, ScanStateFollowsChannelReportAndCompleteMessagesAndTheBatteryIs
     ASSERT_EQ(records().size(), 1u);
     EXPECT_EQ(records()[0].sampleCount, 2);
     EXPECT_EQ(draws, 7);
+}
+
+// A measurement takes the first sweep that begins after its start-scan
+// command, whatever the board does with a command that arrives mid-sweep.
+// Script: T takes a point (start-scan), Cn announces channel n, Rn reports
+// access point n, E completes a sweep, K commits (clears the flags).
+TEST_F(LinkTest, AMeasurementTakesOnlyASweepBegunAfterItsCommand) {
+    struct Case {
+        const char* board;
+        const char* script;
+        bool done;
+        std::vector<int> heard;
+        bool idleBeforeSweep = false;
+    };
+    const Case cases[] = {
+        {"restarts", "T C1 R1 C2 R2 T R2 C1 R3 C2 R4 E", true, {3, 4}},
+        {"queues", "T C1 R1 C2 T R2 C3 R5 E C1 R3 C2 R4 C3 E", true, {3, 4}},
+        {"ignores", "T C1 R1 C2 T R2 C3 E", false, {}, true},
+        {"ignores, asked again", "T C1 R1 C2 T R2 C3 E T C1 R3 E", true, {3}},
+        {"queues, next point", "T C1 R1 T C2 E C1 R3 E K C1 R4 E T", false, {}},
+        {"queues, next point done", "T C1 R1 T C2 E C1 R3 E K C1 R4 E T C1 R6 E", true, {6}},
+        {"stale end while idle", "E T", false, {}},
+        {"ends without reports", "T E", true, {}},
+        {"reports after the end", "T C1 R1 E R2 E", true, {1, 2}},
+        {"new sweep after the end", "T C1 R1 E C1 R2", true, {1}},
+        {"no channel messages", "T R1 R2 E", true, {1, 2}},
+    };
+    for (const Case& c : cases) {
+        scanList.withLock([](RecordList& list) { list.clear(); });
+        AnalyzerLink fresh(*this, scanList);
+        fresh.attachSink(this);
+        auto on = [&](std::uint8_t type, const Bytes& payload) {
+            fresh.handleMessage(type, payload.data(), static_cast<std::uint16_t>(payload.size()));
+        };
+        std::istringstream script(c.script);
+        for (std::string step; script >> step;) {
+            const auto number =
+                static_cast<std::uint8_t>(step.size() > 1 ? std::stoi(step.substr(1)) : 0);
+            if (step[0] == 'T')
+                fresh.sendCommand(msg::StartScan);
+            else if (step[0] == 'C')
+                on(msg::ScanChannel, {number});
+            else if (step[0] == 'R')
+                on(msg::ApReport, reportWith(-60, number, typicalBeaconElements("net", 6)));
+            else if (step[0] == 'E')
+                on(msg::ScanComplete, {});
+            else
+                fresh.clearScanFlags();
+        }
+        std::vector<int> heard;
+        for (const SurveyRecord& r : records())
+            heard.push_back(r.macAddr[5]);
+        std::sort(heard.begin(), heard.end());
+        EXPECT_EQ(std::tuple(fresh.scanDone.load(), heard, fresh.boardIdleBeforeSweep()),
+                  std::tuple(c.done, c.heard, c.idleBeforeSweep))
+            << "a board that " << c.board << ": " << c.script;
+    }
+}
+
+// A peer inventing a transmitter per report fills the list to its cap; the
+// rest are counted, and known transmitters still add their samples.
+TEST_F(LinkTest, TheScanListStopsAtItsCapAndCountsWhatItTurnedAway) {
+    link.sendCommand(msg::StartScan);
+    auto reportFrom = [&](std::uint16_t n, std::int8_t rssi) {
+        Bytes payload = reportWith(rssi, 0, typicalBeaconElements("net", 6));
+        // The transmitter's last two bytes carry the number.
+        payload[report::CaptureOffset + report::TransmitterOffset + 4] =
+            static_cast<std::uint8_t>(n >> 8);
+        payload[report::CaptureOffset + report::TransmitterOffset + 5] =
+            static_cast<std::uint8_t>(n);
+        handle(msg::ApReport, payload);
+    };
+    for (std::uint16_t n = 0; n < MaxScanRecords + 10; ++n)
+        reportFrom(n, -70);
+    reportFrom(7, -50);
+    const std::vector<SurveyRecord> list = records();
+    ASSERT_EQ(list.size(), MaxScanRecords);
+    EXPECT_EQ(link.droppedReports, 10u);
+    const auto seventh = std::find_if(list.begin(), list.end(), [](const SurveyRecord& r) {
+        return r.macAddr[4] == 0 && r.macAddr[5] == 7;
+    });
+    ASSERT_NE(seventh, list.end());
+    EXPECT_EQ((std::pair<int, int>(seventh->sampleCount, seventh->rssi)), (std::pair(2, -120)));
+    link.sendCommand(msg::StartScan);
+    EXPECT_EQ(std::pair(records().size(), link.droppedReports.load()),
+              std::pair(std::size_t{0}, 0u));
 }
 
 TEST_F(LinkTest, InsertsInAscendingRssiAndSumsSamplesInPlaceBeyond16Bits) {

@@ -5,6 +5,7 @@
 #include "store/SiteState.h"
 
 #include <gtest/gtest.h>
+#include <random>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -99,6 +100,59 @@ TEST(RecordList, FindByMacMatchesExactTextOnly) {
               std::pair(RecordList::Ok, node));
     EXPECT_EQ(list.findByMac("001a2b3c4d5e", found), RecordList::NotFound);
     EXPECT_EQ(list.findByMac("001A2B3C4D", found), RecordList::NotFound);
+}
+
+// The index must answer as the walk does (the first equal text in list
+// order) through insertions ahead of and behind equals, removals of the
+// indexed record, clearing and swapping.
+TEST(RecordList, AnIndexedListFindsWhatTheWalkFinds) {
+    RecordList walked;
+    RecordList indexed;
+    indexed.indexByMac();
+    RecordList spare;
+    std::mt19937 random(11);
+    std::uniform_int_distribution<int> pick(0, 99);
+    std::uniform_int_distribution<int> mac(0, 7);
+    std::uniform_int_distribution<int> rssi(-90, -30);
+    int serial = 0;
+    for (int step = 0; step < 3000; ++step) {
+        const int action = pick(random);
+        if (action < 60) {
+            SurveyRecord r;
+            setText(r.macText, "00000000000" + std::to_string(mac(random)));
+            r.rssi = static_cast<std::int16_t>(rssi(random));
+            setText(r.ssid, std::to_string(++serial));
+            for (RecordList* list : {&walked, &indexed}) {
+                RecordNode* node = nullptr;
+                ASSERT_EQ(list->newNode(node, r), RecordList::Ok);
+                list->insertOrdered(node);
+            }
+        } else if (action < 95 && !walked.empty()) {
+            const auto at = static_cast<std::int16_t>(1 + pick(random) % walked.size());
+            for (RecordList* list : {&walked, &indexed}) {
+                RecordNode* node = nullptr;
+                ASSERT_EQ(list->getAt(at, node), RecordList::Ok);
+                list->remove(node);
+            }
+        } else if (action < 97) {
+            walked.clear();
+            indexed.clear();
+        } else {
+            // Out and back: the index travels with its records.
+            indexed.swap(spare);
+            spare.swap(indexed);
+        }
+        for (int m = 0; m < 8; ++m) {
+            const std::string text = "00000000000" + std::to_string(m);
+            RecordNode* viaWalk = nullptr;
+            RecordNode* viaIndex = nullptr;
+            walked.findByMac(text.c_str(), viaWalk);
+            indexed.findByMac(text.c_str(), viaIndex);
+            ASSERT_EQ(viaWalk ? textOf(viaWalk->record.ssid) : "",
+                      viaIndex ? textOf(viaIndex->record.ssid) : "")
+                << "step " << step << ", " << text;
+        }
+    }
 }
 
 TEST(RecordList, WalksAndCountsPastSixteenBitPositions) {
