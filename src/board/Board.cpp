@@ -36,8 +36,12 @@ void Board::answer(std::uint8_t type, std::span<const std::uint8_t> payload, Boa
         line.frame(msg::SerialText, zeroTerminated(m_config.serial));
         break;
     case msg::Command:
-        if (!payload.empty() && payload[0] == msg::StartScan)
+        if (payload.empty() || payload[0] != msg::StartScan)
+            break;
+        if (!m_sweeping || m_config.secondScan == SecondScan::Restart)
             startSweep();
+        else if (m_config.secondScan == SecondScan::Queue)
+            ++m_queuedSweeps;
         break;
     default:
         // Mode settings (type 8) change nothing here; neither they nor
@@ -60,6 +64,10 @@ void Board::step(BoardLine& line) {
     if (m_nextChannel == m_channels.size()) {
         line.frame(msg::ScanComplete, {});
         m_sweeping = false;
+        if (m_queuedSweeps > 0) {
+            --m_queuedSweeps;
+            startSweep();
+        }
         return;
     }
     const std::uint8_t channel = m_channels[m_nextChannel];

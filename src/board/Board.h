@@ -7,9 +7,10 @@
 // ScanComplete (17).
 //
 // A sweep goes out step by step, two steps a channel, so that whoever
-// drives the board can look for the handheld's bytes between the steps: a
+// drives the board can look for the handheld's bytes between the steps. A
 // start-scan command that arrives while a sweep runs abandons it and starts
-// a new one from the first channel, as when the surveyor taps again.
+// a new one from the first channel, as when the surveyor taps again; boards
+// that queue such a command or ignore it can be chosen too.
 //
 // The 802.11 sequence number of each transmitter, the count of captures and
 // the beacons' timestamps are the board's, kept across sweeps.
@@ -27,11 +28,22 @@
 
 namespace marlow::board {
 
+// What a board does with a start-scan command that arrives during a sweep.
+enum class SecondScan {
+    // Abandons the sweep (no ScanComplete) and starts a new one.
+    Restart,
+    // Finishes the sweep, then sweeps once more for each such command.
+    Queue,
+    // Finishes the sweep; the command is lost.
+    Ignore,
+};
+
 struct BoardConfig {
     std::string firmware = "1.07";
     std::string serial = "TB-000417";
     // The first report the board sends is an ApReportLowBattery (13).
     bool lowBattery = false;
+    SecondScan secondScan = SecondScan::Restart;
 };
 
 class Board {
@@ -66,6 +78,8 @@ private:
     std::size_t m_nextChannel = 0;
     // The next channel's ScanChannel has gone out; its reports have not.
     bool m_announced = false;
+    // Start-scan commands queued behind the running sweep.
+    int m_queuedSweeps = 0;
 
     bool m_lowBatterySent = false;
     // Per transmitter: the next 802.11 sequence number.

@@ -6,7 +6,8 @@
 namespace marlow::board {
 
 std::unique_ptr<BoardServer> makeSimulator(SimulatorConfig config) {
-    BoardConfig board{config.scenario.firmware, config.scenario.serial, config.lowBattery};
+    BoardConfig board{config.scenario.firmware, config.scenario.serial, config.lowBattery,
+                      config.secondScan};
     return std::make_unique<BoardServer>(
         std::move(board), std::make_unique<PathLossRadio>(config.scenario), std::move(config.line));
 }

@@ -4,6 +4,7 @@
 // run.
 #pragma once
 
+#include "board/Board.h"
 #include "board/BoardServer.h"
 #include "board/Scenario.h"
 
@@ -15,6 +16,7 @@ struct SimulatorConfig {
     Scenario scenario;
     // The first report the board sends is an ApReportLowBattery (13).
     bool lowBattery = false;
+    SecondScan secondScan = SecondScan::Restart;
     ServerConfig line;
 };
 

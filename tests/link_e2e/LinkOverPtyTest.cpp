@@ -20,7 +20,7 @@ namespace {
 struct LinkOverPty : ::testing::Test, LinkEvents, LinkMessages {
     void notifyDraw() override {}
     void warnLowBattery() override {}
-    void showError(const char* text) override { errors.emplace_back(text); }
+    void showError(const char* text, const std::string&) override { errors.emplace_back(text); }
     // The port's threads call the fixture: they end before it goes.
     void TearDown() override { session.stop(); }
 

@@ -14,8 +14,9 @@ namespace {
 
 constexpr std::string_view Usage =
     R"(Usage: boardsim [--scenario FILE] [--no-pacing] [--low-battery] [--silent]
-                [--faults LIST] [--seed N] [--print-scenario]
+                [--faults LIST] [--seed N] [--second-scan HOW] [--print-scenario]
        boardsim --replay FILE [--no-pacing] [--low-battery] [--faults LIST]
+                [--second-scan HOW]
 
 Plays an 802.11 analyzer board on a pseudo-terminal. Prints the device path
 on the first line, then serves until interrupted or until standard input
@@ -35,6 +36,9 @@ Options:
                    garbage, bad-escape, stall, oversize, short-capture,
                    long-capture, truncated, unknown-type, or all
   --seed N         seed of the RSSI noise, instead of the scenario's
+  --second-scan HOW  what a start-scan command during a scan does: restart
+                   (the default: abandon the scan, start anew), queue (scan
+                   again after it) or ignore
   --print-scenario print the scenario in use, with the options above applied,
                    as JSON that --scenario reads, and end
   --help           show this text
@@ -55,7 +59,8 @@ Result<CommandLine> parseCommandLine(const std::vector<std::string>& args) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& option = args[i];
         const bool takesValue = option == "--scenario" || option == "--replay" ||
-                                option == "--faults" || option == "--seed";
+                                option == "--faults" || option == "--seed" ||
+                                option == "--second-scan";
         if (takesValue && i + 1 == args.size())
             return fail(Error{option + " needs a value"});
         if (option == "--help") {
@@ -77,6 +82,17 @@ Result<CommandLine> parseCommandLine(const std::vector<std::string>& args) {
             if (!faults)
                 return fail(Error{"--faults: " + faults.error().message});
             line.faults.merge(*faults);
+        } else if (option == "--second-scan") {
+            const std::string& how = args[++i];
+            if (how == "restart")
+                line.secondScan = board::SecondScan::Restart;
+            else if (how == "queue")
+                line.secondScan = board::SecondScan::Queue;
+            else if (how == "ignore")
+                line.secondScan = board::SecondScan::Ignore;
+            else
+                return fail(Error{"--second-scan: expected restart, queue or ignore, got \"" +
+                                  how + "\""});
         } else if (option == "--seed") {
             const std::string& text = args[++i];
             line.seed = parseNumber<std::uint32_t>(text);
@@ -130,6 +146,7 @@ board::SimulatorConfig simulatorConfig(const CommandLine& line, board::Scenario 
     board::SimulatorConfig config;
     config.scenario = std::move(scenario);
     config.lowBattery = line.lowBattery;
+    config.secondScan = line.secondScan;
     config.line = serverConfig(line);
     return config;
 }
@@ -137,7 +154,7 @@ board::SimulatorConfig simulatorConfig(const CommandLine& line, board::Scenario 
 std::unique_ptr<board::BoardServer> replayBoard(const CommandLine& line,
                                                 wifi::SweepSource& source) {
     return std::make_unique<board::BoardServer>(
-        board::BoardConfig{.lowBattery = line.lowBattery},
+        board::BoardConfig{.lowBattery = line.lowBattery, .secondScan = line.secondScan},
         std::make_unique<wifi::WifiRadio>(source, wifi::Bands{true, true}), serverConfig(line));
 }
 

@@ -26,6 +26,7 @@ struct CommandLine {
     std::optional<std::string> replayPath;
     bool pacing = true;
     bool lowBattery = false;
+    board::SecondScan secondScan = board::SecondScan::Restart;
     bool silent = false;
     board::FaultSet faults;
     std::optional<std::uint32_t> seed;
