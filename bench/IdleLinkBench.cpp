@@ -28,7 +28,9 @@ using namespace marlow;
 struct Quiet final : LinkEvents, LinkMessages {
     void notifyDraw() override {}
     void warnLowBattery() override {}
-    void showError(const char* text) override { std::fprintf(stderr, "%s\n", text); }
+    void showError(const char* text, const std::string& detail) override {
+        std::fprintf(stderr, "%s %s\n", text, detail.c_str());
+    }
 };
 
 struct TaskSample {

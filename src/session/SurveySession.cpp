@@ -6,6 +6,7 @@
 #include "sitefile/ReplacementFile.h"
 #include "sitefile/SiteWriter.h"
 
+#include <algorithm>
 #include <ctime>
 #include <filesystem>
 #include <iterator>
@@ -45,7 +46,10 @@ void SurveySession::startLink(LinkEvents& events, LinkMessages& messages,
                               const DriverRegistry& registry, const LinkStartOptions& options,
                               const std::function<void()>& started) {
     m_link = std::make_unique<LinkSession>(events, m_scanList, messages, m_clock);
+    m_linkStarted = Clock::now();
     m_link->start(registry, options, started);
+    if (m_boardName.empty())
+        m_boardName = m_link->device();
 }
 
 void SurveySession::stopLink() {
@@ -79,8 +83,7 @@ SiteResult<PendingSite> SurveySession::readSite(const std::string& path) {
     removeStaleTemporaries(path);
     try {
         PendingSite pending{path, std::move(opened).value(), std::nullopt, std::nullopt};
-        if (AnalyzerLink* analyzer = link())
-            analyzer->clearScanFlags();
+        abandonPoint();
         if (Result<SiteIdentity> identity = identifySite(path))
             pending.identity = std::move(identity).value();
         if (!m_journalFolder.empty() && pending.identity) {
@@ -207,9 +210,12 @@ void SurveySession::savedJournal() {
         m_journalHeader.reset();
 }
 
-bool SurveySession::takePoint(std::int32_t x, std::int32_t y) {
+bool SurveySession::takePoint(std::int32_t x, std::int32_t y, Clock::time_point now) {
     if (!m_site)
         return false;
+    m_measuring = true;
+    m_measureStarted = now;
+    m_askedAgain = false;
     startMeasurement(*m_site, m_scanList, x, y, TakenPointName);
     if (m_pointListener)
         m_pointListener(x, y);
@@ -223,6 +229,7 @@ std::optional<CommittedPoint> SurveySession::commitFinishedScan() {
     if (!analyzer || !m_site || !analyzer->scanRequested || !analyzer->scanDone)
         return std::nullopt;
     analyzer->clearScanFlags();
+    m_measuring = false;
     const std::size_t before = m_store.size();
     const bool heard = commitScan(*m_site, m_scanList, m_store);
     m_unsaved = true;
@@ -231,6 +238,44 @@ std::optional<CommittedPoint> SurveySession::commitFinishedScan() {
                          m_store.end());
     journal(point);
     return CommittedPoint{heard, m_site->lastBestRssi};
+}
+
+namespace {
+
+SurveySession::Clock::time_point arrivalTime(const AnalyzerLink& analyzer) {
+    return SurveySession::Clock::time_point(
+        SurveySession::Clock::duration(analyzer.lastArrival.load()));
+}
+
+} // namespace
+
+ScanProgress SurveySession::checkScan(Clock::time_point now) {
+    if (!m_measuring)
+        return ScanProgress::Idle;
+    AnalyzerLink* analyzer = link();
+    if (!analyzer || !linkRunning())
+        return ScanProgress::BoardSilent;
+    const Clock::time_point arrived = arrivalTime(*analyzer);
+    if (!m_askedAgain && analyzer->boardIdleBeforeSweep() && now - arrived >= IgnoredCommandWait) {
+        m_askedAgain = true;
+        m_measureStarted = now;
+        analyzer->sendCommand(msg::StartScan);
+    }
+    const Clock::time_point heard = std::max(arrived, m_measureStarted);
+    return now - heard >= BoardSilence ? ScanProgress::BoardSilent : ScanProgress::Running;
+}
+
+void SurveySession::abandonPoint() {
+    m_measuring = false;
+    if (AnalyzerLink* analyzer = link())
+        analyzer->clearScanFlags();
+}
+
+bool SurveySession::boardAbsent(Clock::time_point now) const {
+    const AnalyzerLink* analyzer = link();
+    if (!analyzer || !linkRunning())
+        return true;
+    return analyzer->lastArrival.load() == 0 && now - m_linkStarted >= BoardSilence;
 }
 
 bool SurveySession::selectNearestPoint(std::int32_t x, std::int32_t y) {

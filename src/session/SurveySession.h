@@ -16,6 +16,7 @@
 #include "store/SharedRecordList.h"
 #include "store/SiteState.h"
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -68,8 +69,27 @@ struct CommittedPoint {
     std::int16_t bestRssi = 0;
 };
 
+// How the measurement of a point stands, for the survey screen.
+enum class ScanProgress {
+    // No point is being measured.
+    Idle,
+    Running,
+    // Nothing has come from the board for BoardSilence, or there is no
+    // board at all: the surveyor may go back to the map.
+    BoardSilent,
+};
+
 class SurveySession {
 public:
+    using Clock = std::chrono::steady_clock;
+    // The board is never timed out; after this long without a message the
+    // surveyor is told that it is not answering.
+    static constexpr std::chrono::seconds BoardSilence{10};
+    // A board that ended an older sweep and began none for this long after
+    // a measurement started did not take the start-scan command: it is
+    // asked once more.
+    static constexpr std::chrono::seconds IgnoredCommandWait{1};
+
     // Told where each point is taken, before the board is asked to scan.
     using PointListener = std::function<void(std::int32_t x, std::int32_t y)>;
 
@@ -126,14 +146,28 @@ public:
     void setPointListener(PointListener listener) { m_pointListener = std::move(listener); }
     // Starts measuring a point at map position (x, y): the scan list is
     // emptied and the position noted before the board is asked, so that
-    // nothing it hears for this point is lost to the emptying. False, with
-    // nothing done, when no site is open.
-    bool takePoint(std::int32_t x, std::int32_t y);
-    // Commits the scan once the board has finished it: the point's records
-    // go into the store (a placeholder when nothing was heard), are
-    // journalled, and both scan flags are cleared. Nothing while no scan is finished or no site is
-    // open.
+    // nothing it hears for this point is lost to the emptying. A point
+    // still being measured is abandoned: nothing of its sweep is committed
+    // into this one. False, with nothing done, when no site is open.
+    bool takePoint(std::int32_t x, std::int32_t y, Clock::time_point now = Clock::now());
+    // Commits the scan once the board has finished the point's sweep: the
+    // point's records go into the store (a placeholder when nothing was
+    // heard), are journalled, and both scan flags are cleared. Nothing while
+    // no scan is finished or no site is open.
     std::optional<CommittedPoint> commitFinishedScan();
+    // Where the measurement stands at now; asks a board that ignored the
+    // start-scan command once more.
+    ScanProgress checkScan(Clock::time_point now = Clock::now());
+    // Gives up the point being measured without storing it.
+    void abandonPoint();
+    bool measuring() const { return m_measuring; }
+    // How the surveyor knows the board: its device, or what stands in for
+    // it. Named when the board does not answer.
+    void setBoardName(std::string name) { m_boardName = std::move(name); }
+    const std::string& boardName() const { return m_boardName; }
+    // Since the link started nothing has come from the board for
+    // BoardSilence, or there is no board.
+    bool boardAbsent(Clock::time_point now = Clock::now()) const;
 
     // Selects the stored point nearest map position (x, y); false when none
     // lies within the selection radius or no site is open.
@@ -172,6 +206,12 @@ private:
     SiteFileState m_siteFile;
     std::string m_sitePath;
     PointListener m_pointListener;
+    std::string m_boardName;
+    Clock::time_point m_linkStarted{};
+    // A point is being measured: since takePoint, until its commit or abandon.
+    bool m_measuring = false;
+    Clock::time_point m_measureStarted{};
+    bool m_askedAgain = false;
     bool m_unsaved = false;
     bool m_journalFailing = false;
     std::optional<std::string> m_journalWarning;

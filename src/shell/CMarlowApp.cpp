@@ -54,8 +54,14 @@ bool CMarlowApp::initInstance(const StartOptions& options, const QElapsedTimer& 
 
     m_frame = std::make_unique<CMainFrame>(programContext(m_boxes, m_sounds));
     CMarlowView* view = m_frame->view();
-    if (options.wifi)
+    if (options.wifi) {
         startWifi(options, link);
+        // The adapter stands in for the board: the surveyor knows it by name.
+        view->session().setBoardName(m_wifiBoard ? m_wifiBoard->adapter().name
+                                     : options.wifiInterface.empty()
+                                         ? std::string("the Wi-Fi adapter")
+                                         : options.wifiInterface);
+    }
     if (board::BoardServer* board = localBoard())
         view->session().setPointListener([board](std::int32_t x, std::int32_t y) {
             board->setSurveyPosition({static_cast<double>(x), static_cast<double>(y)});

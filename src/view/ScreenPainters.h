@@ -46,11 +46,14 @@ void paintMapScreen(QPainter& painter, const QRect& client, const MapViewport& v
                     const SitePicture* picture, const QImage& crosshair);
 
 // radar: the picture of this paint (the caller advances the radar frame);
-// scanChannel: the channel highlighted (none when outside 1..14).
+// scanChannel: the channel highlighted (none when outside 1..14); notice:
+// shown at the bottom, over the rows, unless empty.
 void paintSurveyScreen(QPainter& painter, const QRect& client, const QImage& radar, int scanChannel,
-                       const std::vector<SurveyRow>& rows);
+                       const std::vector<SurveyRow>& rows, const QString& notice = {});
 
+// notice: shown under the program's lines unless empty.
 void paintTitleScreen(QPainter& painter, const QRect& client, const QImage& splash,
-                      const std::string& firmware, const std::string& serial);
+                      const std::string& firmware, const std::string& serial,
+                      const QString& notice = {});
 
 } // namespace marlow

@@ -67,4 +67,15 @@ void drawScreenText(QPainter& painter, const Rect& box, const QString& text, con
     painter.restore();
 }
 
+void drawScreenNotice(QPainter& painter, const Rect& box, const QString& text) {
+    constexpr int Inset = 3;
+    const QRect rect = toQRect(box);
+    painter.save();
+    painter.fillRect(rect, QColor(255, 255, 0));
+    painter.setPen(Qt::black);
+    painter.drawText(rect.adjusted(Inset, Inset, -Inset, -Inset),
+                     Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap, text);
+    painter.restore();
+}
+
 } // namespace marlow

@@ -39,4 +39,8 @@ enum class TextAlign { Left, Center };
 void drawScreenText(QPainter& painter, const Rect& box, const QString& text, const RgbColor& color,
                     const RgbColor& background, TextAlign align = TextAlign::Left);
 
+// A notice the surveyor must not miss: black text on yellow filling the
+// rectangle, wrapped to its width.
+void drawScreenNotice(QPainter& painter, const Rect& box, const QString& text);
+
 } // namespace marlow

@@ -4,6 +4,7 @@
 #include "view/ScreenPainters.h"
 #include "view/ScreenText.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace marlow {
@@ -20,6 +21,8 @@ constexpr int RowHeight = 15;
 // A row is drawn only while its top stays within this distance of the
 // bottom (the first row always is).
 constexpr int BottomReserve = 20;
+// Room for four lines of notice.
+constexpr int NoticeHeight = 64;
 
 struct Column {
     std::int32_t left;
@@ -92,7 +95,7 @@ std::vector<SurveyRow> surveyRows(const RecordList& scan) {
 }
 
 void paintSurveyScreen(QPainter& painter, const QRect& client, const QImage& radar, int scanChannel,
-                       const std::vector<SurveyRow>& rows) {
+                       const std::vector<SurveyRow>& rows, const QString& notice) {
     if (client.isEmpty())
         return;
     painter.save();
@@ -113,6 +116,9 @@ void paintSurveyScreen(QPainter& painter, const QRect& client, const QImage& rad
         paintRow(painter, y, row);
         y += RowPitch;
     }
+    if (!notice.isEmpty())
+        drawScreenNotice(
+            painter, {0, std::max(FirstRowY, height - NoticeHeight), LayoutWidth, height}, notice);
     painter.restore();
 }
 

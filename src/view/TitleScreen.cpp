@@ -7,7 +7,8 @@
 namespace marlow {
 
 void paintTitleScreen(QPainter& painter, const QRect& client, const QImage& splash,
-                      const std::string& firmware, const std::string& serial) {
+                      const std::string& firmware, const std::string& serial,
+                      const QString& notice) {
     if (client.isEmpty())
         return;
     painter.save();
@@ -30,6 +31,8 @@ void paintTitleScreen(QPainter& painter, const QRect& client, const QImage& spla
     drawScreenText(painter, {0, 220, LayoutWidth, 232},
                    QStringLiteral("Tap the open button to load a site"), White, Black,
                    TextAlign::Center);
+    if (!notice.isEmpty())
+        drawScreenNotice(painter, {10, 240, LayoutWidth - 10, 290}, notice);
     painter.restore();
 }
 

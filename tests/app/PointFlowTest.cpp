@@ -124,5 +124,34 @@ TEST_F(WithBoard, MinimisingWhileTheLowBatteryBoxIsOpenStopsTheLinkThenEndsThePr
     EXPECT_FALSE(program.frame.isVisible());
 }
 
+// Without a board the title screen says so; a point's survey screen says the
+// board is not answering, and a tap or Escape returns to the map with
+// nothing stored.
+TEST(NoBoard, TheScreensSayNoBoardAnswersAndTheSurveyorGetsBackToTheMap) {
+    TempDir dir;
+    TestProgram program;
+    CMarlowView& view = program.view;
+    program.start("/dev/marlow-test-no-such-port");
+    program.setClientSize(240, 320);
+    const QRgb NoticeYellow = 0xFFFF00;
+    ASSERT_TRUE(waitFor([&] { return colorAt(program.render(), 20, 250) == NoticeYellow; }));
+    EXPECT_EQ(view.session().boardName(), "/dev/marlow-test-no-such-port");
+    ASSERT_TRUE(view.openSiteFile(bandSite(dir, 240, 320)));
+
+    const std::function<void()> giveUps[] = {
+        [&] { QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, Center); },
+        [&] { QTest::keyClick(&view, Qt::Key_Escape); },
+    };
+    for (const auto& giveUp : giveUps) {
+        QTest::keyClick(&view, Qt::Key_Return);
+        EXPECT_EQ(view.currentScreen(), ScreenMode::SurveyScreen);
+        ASSERT_TRUE(waitFor([&] { return colorAt(program.render(), 5, 315) == NoticeYellow; }));
+        giveUp();
+        EXPECT_EQ(view.currentScreen(), ScreenMode::MapScreen);
+    }
+    EXPECT_TRUE(SurveyStore.empty());
+    EXPECT_EQ(program.pane(0), "L: 0");
+}
+
 } // namespace
 } // namespace marlow::test

@@ -138,7 +138,7 @@ struct CountingLink final : AnalyzerLink {
 struct SerialTest : ::testing::Test, LinkEvents, LinkMessages, SecondsClock {
     void notifyDraw() override { ++draws; }
     void warnLowBattery() override {}
-    void showError(const char* text) override { errors.emplace_back(text); }
+    void showError(const char* text, const std::string&) override { errors.emplace_back(text); }
     std::int64_t nowSeconds() override {
         ++samples;
         return now;

@@ -22,7 +22,7 @@ using Mark = std::tuple<std::int32_t, std::int32_t, int>;
 struct QuietLink final : LinkEvents, LinkMessages {
     void notifyDraw() override {}
     void warnLowBattery() override {}
-    void showError(const char*) override {}
+    void showError(const char*, const std::string&) override {}
 };
 
 // One program's session: its own lists and link, journalling into folder.

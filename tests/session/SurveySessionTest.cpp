@@ -32,7 +32,7 @@ using test::describe;
 struct RecordedLinkEvents final : LinkEvents, LinkMessages {
     void notifyDraw() override {}
     void warnLowBattery() override {}
-    void showError(const char* text) override { errors.emplace_back(text); }
+    void showError(const char* text, const std::string&) override { errors.emplace_back(text); }
     std::vector<std::string> errors;
 };
 

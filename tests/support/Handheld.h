@@ -34,7 +34,7 @@ struct Handheld final : LinkEvents, LinkMessages {
 
     void notifyDraw() override {}
     void warnLowBattery() override {}
-    void showError(const char* text) override { errors.emplace_back(text); }
+    void showError(const char* text, const std::string&) override { errors.emplace_back(text); }
 
     // Opens the device and waits for the board's texts (the end of the
     // handshake).

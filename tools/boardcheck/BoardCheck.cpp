@@ -76,7 +76,9 @@ private:
 // Port errors come while the session starts, on the checking thread.
 class CheckMessages final : public LinkMessages {
 public:
-    void showError(const char* text) override { m_text = text; }
+    void showError(const char* text, const std::string& detail) override {
+        m_text = detail.empty() ? std::string(text) : std::string(text) + " (" + detail + ")";
+    }
     const std::string& text() const { return m_text; }
 
 private:

@@ -2,6 +2,8 @@
 // application shows the text in a message box; tests collect it.
 #pragma once
 
+#include <string>
+
 namespace marlow {
 
 inline constexpr const char* CannotOpenMessage = "Cannot Open Connection To Board.";
@@ -10,7 +12,8 @@ inline constexpr const char* SetCommStateMessage = "Could not SetCommState";
 class LinkMessages {
 public:
     virtual ~LinkMessages() = default;
-    virtual void showError(const char* text) = 0;
+    // detail names the device and the system's reason.
+    virtual void showError(const char* text, const std::string& detail) = 0;
 };
 
 } // namespace marlow

@@ -17,8 +17,8 @@ LinkSession::~LinkSession() {
 
 void LinkSession::start(const DriverRegistry& registry, const LinkStartOptions& options,
                         const std::function<void()>& repaint) {
-    const std::string device =
-        options.device.empty() ? devicePathForPort(discoverPort(registry)) : options.device;
+    m_device = options.device.empty() ? devicePathForPort(discoverPort(registry)) : options.device;
+    const std::string& device = m_device;
     // The port attaches itself to the link as its sink before its reader
     // starts and detaches itself when it is destroyed, so an earlier port
     // goes first.

@@ -43,6 +43,8 @@ public:
     void stop();
 
     AnalyzerLink& link() { return m_link; }
+    // The device the last start opened, or tried to.
+    const std::string& device() const { return m_device; }
     bool portOpen() const { return m_port && m_port->isOpen(); }
 
 private:
@@ -50,6 +52,7 @@ private:
     LinkMessages& m_messages;
     SecondsClock& m_clock;
     std::unique_ptr<SerialPort> m_port;
+    std::string m_device;
 };
 
 } // namespace marlow

@@ -7,6 +7,7 @@
 #include "PosixSerialStream.h"
 
 #include <algorithm>
+#include <cstring>
 #include <pthread.h>
 
 namespace marlow {
@@ -17,7 +18,9 @@ std::unique_ptr<ByteStream> openOrTell(const std::string& device, LinkMessages& 
     Result<std::unique_ptr<PosixSerialStream>> opened = PosixSerialStream::open(device);
     if (opened)
         return std::move(opened).value();
-    messages.showError(opened.error().message.c_str());
+    const int code = opened.error().systemError;
+    messages.showError(opened.error().message.c_str(),
+                       device + (code ? std::string(": ") + std::strerror(code) : std::string()));
     return nullptr;
 }
 

@@ -16,6 +16,7 @@
 #include "view/widget/ViewLinkEvents.h"
 
 #include <QAbstractScrollArea>
+#include <QTimer>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -73,6 +74,13 @@ protected:
 
 private:
     void onDrawMessage();
+    // Every half second: whether the board answers, for the survey and
+    // title screens' notices.
+    void watchBoard();
+    // Leaves the survey screen without storing the point being measured.
+    void returnToMap();
+    QString surveyNotice() const;
+    QString titleNotice() const;
     void tapAt(QPoint point);
     void inspectAt(QPoint point);
     // Tells the surveyor, once, that the journal stopped keeping points.
@@ -97,6 +105,11 @@ private:
     ViewArt m_art;
     // Advanced at every survey paint for the whole run; never reset.
     std::int32_t radarFrame = 0;
+    QTimer m_boardWatch;
+    // What the last watch found: the measurement's board has gone quiet;
+    // no board has answered since the link started.
+    bool m_boardSilent = false;
+    bool m_boardAbsent = false;
 };
 
 } // namespace marlow

@@ -22,6 +22,9 @@ CMarlowView::CMarlowView(const ViewContext& context, QWidget* parent)
     // The scroll bars come with the initial update.
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    constexpr int WatchMilliseconds = 500;
+    connect(&m_boardWatch, &QTimer::timeout, this, [this] { watchBoard(); });
+    m_boardWatch.start(WatchMilliseconds);
 }
 
 CMarlowView::~CMarlowView() {
@@ -59,10 +62,13 @@ Rect CMarlowView::clientRect() const {
 }
 
 // The joystick: its four directions move the map, its centre press (Return,
-// Enter or Space) takes a point under the cross-hair.
+// Enter or Space) takes a point under the cross-hair. Escape gives up the
+// point being measured.
 void CMarlowView::keyPressEvent(QKeyEvent* event) {
     const int key = event->key();
-    if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) {
+    if (key == Qt::Key_Escape && screenMode == ScreenMode::SurveyScreen) {
+        returnToMap();
+    } else if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) {
         if (siteOpenOrTell())
             takePoint(m_viewport.centerX(), m_viewport.centerY());
         repaint();

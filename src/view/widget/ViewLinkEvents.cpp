@@ -46,8 +46,8 @@ void ViewLinkEvents::showBatteryWarning() {
     m_changed.notify_all();
 }
 
-void ViewLinkEvents::showError(const char* text) {
-    m_boxes.show(m_view.window(), {text, AppTitle, BoxIcon::None, BoxButtons::Ok, {}});
+void ViewLinkEvents::showError(const char* text, const std::string& detail) {
+    m_boxes.show(m_view.window(), {text, AppTitle, BoxIcon::None, BoxButtons::Ok, detail});
 }
 
 void ViewLinkEvents::shutDown() {

@@ -30,7 +30,7 @@ public:
     // the link is being stopped (stopping joins this thread).
     void warnLowBattery() override;
     // User-interface thread (the port is opened there).
-    void showError(const char* text) override;
+    void showError(const char* text, const std::string& detail) override;
 
     // Releases a reader thread that waits for the battery box and lets any
     // later warning return at once. Called before the link is stopped.

@@ -27,7 +27,8 @@ void CMarlowView::paintEvent(QPaintEvent*) {
         paintSurveyScreen(
             painter, client, m_art.radar[radarFrame % RadarPictureCount],
             analyzer ? analyzer->scanChannel.load() : 0,
-            m_context.scanList.withLock([](const RecordList& scan) { return surveyRows(scan); }));
+            m_context.scanList.withLock([](const RecordList& scan) { return surveyRows(scan); }),
+            surveyNotice());
     } else {
         char firmware[FramedLink::TextSize] = {};
         char serial[FramedLink::TextSize] = {};
@@ -35,7 +36,7 @@ void CMarlowView::paintEvent(QPaintEvent*) {
             analyzer->copyFirmwareText(firmware);
             analyzer->copySerialText(serial);
         }
-        paintTitleScreen(painter, client, m_art.splash, firmware, serial);
+        paintTitleScreen(painter, client, m_art.splash, firmware, serial, titleNotice());
     }
 }
 

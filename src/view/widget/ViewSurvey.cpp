@@ -3,10 +3,12 @@
 // and paints its mark, and a tap-and-hold opens the point dialog of the
 // nearest stored point.
 #include "dialogs/Dialogs.h"
+#include "link/ApplyReport.h"
 #include "view/widget/CMarlowView.h"
 #include "view/widget/MessageEvent.h"
 
 #include <QCoreApplication>
+#include <QStringList>
 
 namespace marlow {
 
@@ -40,6 +42,11 @@ void CMarlowView::takePoint(std::int32_t x, std::int32_t y) {
 void CMarlowView::tapAt(QPoint point) {
     if (!siteOpenOrTell())
         return;
+    // A tap on a board that does not answer goes back to the map.
+    if (screenMode == ScreenMode::SurveyScreen && m_boardSilent) {
+        returnToMap();
+        return;
+    }
     // With an empty visible range no map point lies under the pen.
     if (!m_viewport.centerOnScreenPoint(clientRect(), point.x(), point.y()))
         return;
@@ -70,8 +77,48 @@ void CMarlowView::warnIfJournalFails() {
                                         BoxButtons::Ok, "(" + *problem + ")"});
 }
 
+void CMarlowView::returnToMap() {
+    m_session.abandonPoint();
+    m_boardSilent = false;
+    screenMode = ScreenMode::MapScreen;
+    repaint();
+}
+
+void CMarlowView::watchBoard() {
+    const bool absent = m_session.boardAbsent();
+    const bool silent = m_session.checkScan() == ScanProgress::BoardSilent;
+    if (absent == m_boardAbsent && silent == m_boardSilent)
+        return;
+    m_boardAbsent = absent;
+    m_boardSilent = silent;
+    repaint();
+}
+
+QString CMarlowView::surveyNotice() const {
+    QStringList lines;
+    if (m_boardSilent)
+        lines << QStringLiteral("The board on %1 is not answering. Tap or press Escape to return "
+                                "to the map; this point is not stored.")
+                     .arg(QString::fromStdString(m_session.boardName()));
+    const AnalyzerLink* analyzer = m_session.link();
+    if (const std::uint32_t dropped = analyzer ? analyzer->droppedReports.load() : 0)
+        lines << QStringLiteral("The list is full at %1 access points: %2 reports of others were "
+                                "left out.")
+                     .arg(MaxScanRecords)
+                     .arg(dropped);
+    return lines.join(QLatin1Char('\n'));
+}
+
+QString CMarlowView::titleNotice() const {
+    if (!m_boardAbsent)
+        return {};
+    return QStringLiteral("No board answers on %1.")
+        .arg(QString::fromStdString(m_session.boardName()));
+}
+
 void CMarlowView::onDrawMessage() {
     if (const std::optional<CommittedPoint> point = m_session.commitFinishedScan()) {
+        m_boardSilent = false;
         screenMode = ScreenMode::MapScreen;
         if (!point->heard) {
             m_context.sounds.playSoundSync("REDALERT");
