@@ -61,6 +61,12 @@ TEST(ScenarioJson, ReadsEveryFieldAndNamesMistakesWhereTheyAre) {
         {R"({"pathLoss": 3, "accessPoints": []})", "pathLoss: expected an object"},
         {R"({"seed": 1})", "missing \"accessPoints\""},
         {"[]", "expected a JSON object at the top level"},
+        // The top-level object and 63 arrays are 64 levels, as deep as a
+        // value may nest; one more is refused while parsing.
+        {"{\"seed\": " + std::string(63, '[') + std::string(63, ']') + "}",
+         "seed: expected an integer from 0 to 4294967295, got an array"},
+        {"{\"seed\": " + std::string(64, '[') + std::string(64, ']') + "}",
+         "nested deeper than 64 levels"},
     };
     for (const auto& [json, expected] : cases) {
         const Result<Scenario> parsed = parseScenario(json);

@@ -48,5 +48,17 @@ TEST(BoardsimTool, PrintsItsScenarioAndServesItOnItsTerminalUntilStopped) {
     ::close(handheld);
 }
 
+TEST(BoardsimTool, RefusesAScenarioNestedTooDeep) {
+    test::TempDir dir;
+    const std::string path = dir.file("deep.json");
+    std::ofstream(path) << R"({"transmitters": )" << std::string(100000, '[')
+                        << std::string(100000, ']') << "}";
+    const auto refused =
+        ChildProcess(BOARDSIM_BINARY, {"--scenario", path, "--print-scenario"}).finish();
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_EQ(refused.out, "");
+    EXPECT_EQ(refused.err, "boardsim: " + path + ": nested deeper than 64 levels\n");
+}
+
 } // namespace
 } // namespace marlow::e2e

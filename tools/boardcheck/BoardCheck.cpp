@@ -134,6 +134,11 @@ Result<BoardAnswers> runBoardCheck(const CheckOptions& options, const DriverRegi
         return result;
 
     std::this_thread::sleep_for(ModeSettle);
+    // The scan starts as the program's measurements start: an empty list and
+    // no scan finished, so that neither a report nor a ScanComplete the board
+    // sent before it was asked to scan counts as part of this scan.
+    scanList.withLock([](RecordList& list) { list.clear(); });
+    session.link().clearScanFlags();
     session.link().sendCommand(msg::StartScan);
     const auto scanLimit = options.timeout.value_or(ScanTimeout);
     if (!scanned(events.waitFor(scanned, scanLimit)))

@@ -50,6 +50,19 @@ void invalid(const std::string& where, const std::string& problem) {
     throw Invalid{where.empty() ? problem : where + ": " + problem};
 }
 
+Json parseBounded(std::string_view text) {
+    // The top-level value opens at depth 0, so depth MaxDepth opens a
+    // container one level too deep.
+    const auto refuseDeep = [](int depth, Json::parse_event_t event, Json&) {
+        const bool opens =
+            event == Json::parse_event_t::object_start || event == Json::parse_event_t::array_start;
+        if (opens && depth >= MaxDepth)
+            invalid("", "nested deeper than " + std::to_string(MaxDepth) + " levels");
+        return true;
+    };
+    return Json::parse(text.begin(), text.end(), refuseDeep);
+}
+
 std::string shortDump(const Json& value) {
     if (value.is_object())
         return "an object";

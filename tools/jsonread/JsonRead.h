@@ -35,8 +35,18 @@ struct Invalid {
 // Throws "where: problem", or the problem alone where there is no where.
 [[noreturn]] void invalid(const std::string& where, const std::string& problem);
 
+// Deeper than any of the formats nests, and shallow enough that nothing
+// that walks a value recursively (a dump, a copy, a comparison) can run out
+// of stack on what was read.
+constexpr int MaxDepth = 64;
+
+// The JSON text as a value. Throws Invalid at the first object or array
+// nested deeper than MaxDepth levels, which ends the parse there, and
+// Json::parse_error on a syntax error.
+Json parseBounded(std::string_view text);
+
 // A value as an error shows it: a scalar, cut short, or what kind of
-// container it is (whose text could nest deeper than the stack reaches).
+// container it is (whose text could run long).
 std::string shortDump(const Json& value);
 
 // nlohmann's message without its "[json.exception.parse_error.101] " tag:
@@ -120,7 +130,7 @@ auto parseWith(std::string_view text, Read read,
                std::string (*syntax)(const Json::parse_error&) = syntaxError)
     -> Result<std::invoke_result_t<Read&, const Json&>> {
     try {
-        return read(Json::parse(text.begin(), text.end()));
+        return read(parseBounded(text));
     } catch (const Json::parse_error& failure) {
         return fail(Error{syntax(failure)});
     } catch (const Invalid& failure) {
