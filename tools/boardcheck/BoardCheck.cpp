@@ -134,11 +134,10 @@ Result<BoardAnswers> runBoardCheck(const CheckOptions& options, const DriverRegi
         return result;
 
     std::this_thread::sleep_for(ModeSettle);
-    // The scan starts as the program's measurements start: an empty list and
-    // no scan finished, so that neither a report nor a ScanComplete the board
-    // sent before it was asked to scan counts as part of this scan.
-    scanList.withLock([](RecordList& list) { list.clear(); });
-    session.link().clearScanFlags();
+    // The start-scan command starts a measurement as the program's do: the
+    // list is emptied and only a sweep begun after the command counts, so
+    // neither a report nor a ScanComplete the board sent before it was asked
+    // to scan ends up in this scan.
     session.link().sendCommand(msg::StartScan);
     const auto scanLimit = options.timeout.value_or(ScanTimeout);
     if (!scanned(events.waitFor(scanned, scanLimit)))
