@@ -15,7 +15,7 @@ CMAKE_FLAGS += -DMARLOW_WERROR=ON
 endif
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps configure build test demo sanitize tsan fuzz check bench format clean
+.PHONY: all deps configure build test demo sanitize tsan fuzz check bench soak format clean
 
 all: build
 
@@ -93,6 +93,11 @@ check: deps
 
 bench: build
 	for b in $(BUILD)/bench/*_bench; do $$b; done
+
+# The program offscreen with the simulated board's faults for 1,000 points,
+# then a save: memory, lost points and the file's bytes (a few minutes).
+soak: build
+	$(BUILD)/bench/soak_run
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
