@@ -51,7 +51,7 @@ void paintMapScreen(QPainter& painter, const QRect& client, const MapViewport& v
 void paintSurveyScreen(QPainter& painter, const QRect& client, const QImage& radar, int scanChannel,
                        const std::vector<SurveyRow>& rows, const QString& notice = {});
 
-// notice: shown under the program's lines unless empty.
+// notice: shown under the title, over the splash, unless empty.
 void paintTitleScreen(QPainter& painter, const QRect& client, const QImage& splash,
                       const std::string& firmware, const std::string& serial,
                       const QString& notice = {});

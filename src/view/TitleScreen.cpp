@@ -32,7 +32,7 @@ void paintTitleScreen(QPainter& painter, const QRect& client, const QImage& spla
                    QStringLiteral("Tap the open button to load a site"), White, Black,
                    TextAlign::Center);
     if (!notice.isEmpty())
-        drawScreenNotice(painter, {10, 240, LayoutWidth - 10, 290}, notice);
+        drawScreenNotice(painter, {10, 40, LayoutWidth - 10, 74}, notice);
     painter.restore();
 }
 

@@ -134,7 +134,7 @@ TEST(NoBoard, TheScreensSayNoBoardAnswersAndTheSurveyorGetsBackToTheMap) {
     program.start("/dev/marlow-test-no-such-port");
     program.setClientSize(240, 320);
     const QRgb NoticeYellow = 0xFFFF00;
-    ASSERT_TRUE(waitFor([&] { return colorAt(program.render(), 20, 250) == NoticeYellow; }));
+    ASSERT_TRUE(waitFor([&] { return colorAt(program.render(), 20, 45) == NoticeYellow; }));
     EXPECT_EQ(view.session().boardName(), "/dev/marlow-test-no-such-port");
     ASSERT_TRUE(view.openSiteFile(bandSite(dir, 240, 320)));
 
