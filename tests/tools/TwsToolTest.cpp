@@ -1,7 +1,6 @@
 // The site-file tool end to end: each command once, and its refusals of bad
 // input.
-#include "SiteFixtures.h"
-#include "TempDir.h"
+#include "TwsRun.h"
 #include "sitefile/SignatureBlock.h"
 #include "sitefile/SiteFormat.h"
 #include "sitefile/SiteReader.h"
@@ -10,45 +9,15 @@
 #include <QImage>
 #include <QPainter>
 #include <algorithm>
-#include <cstdlib>
 #include <ctime>
 #include <filesystem>
-#include <gtest/gtest.h>
-#include <sys/wait.h>
 
 namespace marlow {
 namespace {
 
 using test::apRecord;
-
-struct ToolRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-class TwsTool : public ::testing::Test {
-protected:
-    void SetUp() override { test::makeSite(site); }
-
-    // Runs tws with its output and errors caught in files; every word quoted.
-    ToolRun run(const std::vector<std::string>& args) const {
-        std::string command = "'" + std::string(TWS_BINARY) + "'";
-        for (const std::string& arg : args)
-            command += " '" + arg + "'";
-        command += " >'" + dir.file("tws.out") + "' 2>'" + dir.file("tws.err") + "'";
-        const int status = std::system(command.c_str());
-        const auto text = [](const std::string& path) {
-            const test::Bytes bytes = test::readBytes(path);
-            return std::string(bytes.begin(), bytes.end());
-        };
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, text(dir.file("tws.out")),
-                text(dir.file("tws.err"))};
-    }
-
-    test::TempDir dir;
-    const std::string site = dir.file("site.tws");
-};
+using test::ToolRun;
+using test::TwsTool;
 
 // Ink in the top-left corner only, to tell the rows apart.
 class CornerSignature final : public SignatureSource {
