@@ -53,31 +53,44 @@ TEST_F(TwsTool, ShowsThePointsAndTheSignatureSavedIntoASite) {
             ASSERT_EQ(picture.pixel(x, y), x < 50 && y < 10 ? qRgb(0, 0, 0) : qRgb(255, 255, 255))
                 << x << "," << y;
     }
+    // The dump splits (9, 1) into its two stored points, TEST and FILL.
     const ToolRun dump = run({"dump", site});
     EXPECT_EQ(dump.status, 0) << dump.err;
-    EXPECT_EQ(dump.out,
-              "{\"version\":2,\"saveTime\":4000000000,\"bitmap\":{\"width\":13,\"height\":7},"
-              "\"points\":[{\"x\":3,\"y\":4,\"name\":\"say \\\"hi\\\" a\\\\b\",\"records\":["
-              "{\"mac\":\"00110000000A\",\"ssid\":\"a,b\",\"channel\":6,\"rssi\":-55},"
-              "{\"mac\":\"00110000000B\",\"ssid\":\"x\\u0009y\\u000a\\u0001\\u007f\\u00e9\\u00ff\","
-              "\"channel\":11,\"rssi\":-70}]},"
-              "{\"x\":9,\"y\":1,\"name\":\"TEST\",\"records\":["
-              "{\"mac\":\"00110000000C\",\"ssid\":\"cr\\u000dhere\",\"channel\":6,\"rssi\":-80},"
-              "{\"mac\":\"000000000000\",\"ssid\":\"\",\"channel\":0,\"rssi\":-100}]},"
-              "{\"x\":5,\"y\":5,\"name\":\"FILL\",\"records\":["
-              "{\"mac\":\"000000000000\",\"ssid\":\"\",\"channel\":0,\"rssi\":-100}]},"
-              "{\"x\":3,\"y\":4,\"name\":\"TEST\",\"records\":["
-              "{\"mac\":\"0011000000AB\",\"ssid\":\"lab\",\"channel\":6,\"rssi\":-50}]}]}\n");
+    // The dump is one line; it is broken here where convenient.
+    std::string expected = R"({"version":2,"saveTime":4000000000,"bitmap":{"width":13,"height":7},
+"points":[{"x":3,"y":4,"name":"say \"hi\" a\\\\b","nameHex":"736179202268692220615c62","records":[
+{"mac":"00110000000A","macHex":"303031313030303030303041","ssid":"a,b","ssidHex":"612c62",
+"channel":6,"rssi":-55},
+{"mac":"00110000000B","macHex":"303031313030303030303042",
+"ssid":"x\u0009y\u000a\u0001\u007f\\xe9\\xff","ssidHex":"7809790a017fe9ff","channel":11,
+"rssi":-70}]},
+{"x":9,"y":1,"name":"TEST","nameHex":"54455354","records":[
+{"mac":"00110000000C","macHex":"303031313030303030303043","ssid":"cr\u000dhere",
+"ssidHex":"63720d68657265","channel":6,"rssi":-80}]},
+{"x":9,"y":1,"name":"FILL","nameHex":"46494c4c","records":[
+{"mac":"000000000000","macHex":"303030303030303030303030","ssid":"","ssidHex":"","channel":0,
+"rssi":-100}]},
+{"x":5,"y":5,"name":"FILL","nameHex":"46494c4c","records":[
+{"mac":"000000000000","macHex":"303030303030303030303030","ssid":"","ssidHex":"","channel":0,
+"rssi":-100}]},
+{"x":3,"y":4,"name":"TEST","nameHex":"54455354","records":[
+{"mac":"0011000000AB","macHex":"303031313030303030304142","ssid":"lab","ssidHex":"6c6162",
+"channel":6,"rssi":-50}]}]}
+)";
+    std::erase(expected, '\n');
+    EXPECT_EQ(dump.out, expected + '\n');
+    // The export numbers points as on the map; control characters escaped
+    // leave the quotes for commas and quotes.
     const ToolRun csv = run({"export", "--csv", site});
     EXPECT_EQ(csv.status, 0) << csv.err;
-    EXPECT_EQ(csv.out,
-              "point,x,y,name,mac,ssid,channel,rssi\n"
-              "1,3,4,\"say \"\"hi\"\" a\\b\",00110000000A,\"a,b\",6,-55\n"
-              "1,3,4,\"say \"\"hi\"\" a\\b\",00110000000B,\"x\ty\n\x01\x7f\xe9\xff\",11,-70\n"
-              "2,9,1,TEST,00110000000C,\"cr\rhere\",6,-80\n"
-              "2,9,1,FILL,000000000000,,0,-100\n"
-              "3,5,5,FILL,000000000000,,0,-100\n"
-              "4,3,4,TEST,0011000000AB,lab,6,-50\n");
+    EXPECT_EQ(csv.out, R"(point,x,y,name,mac,ssid,channel,rssi
+1,3,4,"say ""hi"" a\\b",00110000000A,"a,b",6,-55
+1,3,4,"say ""hi"" a\\b",00110000000B,x\x09y\x0a\x01\x7f\xe9\xff,11,-70
+2,9,1,TEST,00110000000C,cr\x0dhere,6,-80
+2,9,1,FILL,000000000000,,0,-100
+3,5,5,FILL,000000000000,,0,-100
+4,3,4,TEST,0011000000AB,lab,6,-50
+)");
     // A placeholder next to records at its position is part of a point
     // where something was heard.
     const ToolRun info = run({"info", site});
