@@ -1,6 +1,7 @@
 // The JSON dump, the CSV export and the summary of a site file.
 #include "SiteExport.h"
 
+#include "ExportText.h"
 #include "SiteFormat.h"
 
 #include <algorithm>
@@ -15,41 +16,71 @@ namespace {
 
 using RecordIt = RecordList::const_iterator;
 
-// Calls visit(first, last) for each run of adjacent records at one position.
-template <typename Visit> void forEachPoint(const RecordList& store, Visit visit) {
+// Calls visit(first, last) for each run of adjacent records that belongs(a,
+// b) holds to be one point.
+template <typename Belongs, typename Visit>
+void forEachPoint(const RecordList& store, Belongs belongs, Visit visit) {
     RecordIt first = store.begin();
     while (first != store.end()) {
         RecordIt last = std::next(first);
-        while (last != store.end() && last->x == first->x && last->y == first->y)
+        while (last != store.end() && belongs(*first, *last))
             ++last;
         visit(first, last);
         first = last;
     }
 }
 
-void writeJsonText(std::ostream& out, std::string_view text) {
-    static constexpr char hex[] = "0123456789abcdef";
+// A point on the map: the records at one position.
+bool samePosition(const SurveyRecord& a, const SurveyRecord& b) {
+    return a.x == b.x && a.y == b.y;
+}
+
+// A stored point record: the records at one position under one name.
+bool sameStoredPoint(const SurveyRecord& a, const SurveyRecord& b) {
+    return samePosition(a, b) && textOf(a.pointName) == textOf(b.pointName);
+}
+
+// Quotes and backslashes escaped, control characters as \u00XX.
+void writeJsonString(std::ostream& out, std::string_view text) {
     out << '"';
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\')
-            out << '\\' << c;
-        else if (byte < 0x20 || byte >= 0x7F)
-            out << "\\u00" << hex[byte >> 4] << hex[byte & 0x0F];
-        else
-            out << c;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        if (const std::size_t control = controlLength(text, at); control != 0) {
+            // U+0000..U+009F: the code point is the character's last byte.
+            out << "\\u00" << hexBytes(text.substr(at + control - 1, 1));
+            at += control;
+            continue;
+        }
+        if (text[at] == '"' || text[at] == '\\')
+            out << '\\';
+        out << text[at++];
     }
     out << '"';
 }
 
-// A field is quoted only when it has to be; quotes inside are doubled.
-void writeCsvField(std::ostream& out, std::string_view text) {
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
-        out << text;
+// "key":"text","keyHex":"exact bytes"
+void writeJsonText(std::ostream& out, std::string_view key, std::string_view bytes) {
+    out << '"' << key << "\":";
+    writeJsonString(out, escapeText(bytes, ControlChars::Kept));
+    out << ",\"" << key << "Hex\":\"" << hexBytes(bytes) << '"';
+}
+
+// A text cell: escaped so that it holds no control character, kept from
+// being taken for a formula, and quoted only when it has to be (RFC 4180),
+// quotes inside doubled.
+void writeCsvText(std::ostream& out, std::string_view bytes) {
+    std::string cell = escapeText(bytes, ControlChars::Escaped);
+    // Spreadsheets run a cell that starts with one of these as a formula; a
+    // leading quote makes it text. A tab or carriage return, which some
+    // take for one too, cannot start a cell: it has been escaped.
+    if (!cell.empty() && std::string_view("=+-@").find(cell.front()) != std::string_view::npos)
+        cell.insert(0, 1, '\'');
+    if (cell.find_first_of(",\"") == std::string::npos) {
+        out << cell;
         return;
     }
     out << '"';
-    for (const char c : text) {
+    for (const char c : cell) {
         if (c == '"')
             out << '"';
         out << c;
@@ -80,16 +111,15 @@ void writeJson(std::ostream& out, const OpenedSite& site, const RecordList& stor
         << ",\"bitmap\":{\"width\":" << site.bitmap.width << ",\"height\":" << site.bitmap.height
         << "},\"points\":[";
     bool firstPoint = true;
-    forEachPoint(store, [&](RecordIt first, RecordIt last) {
-        out << (firstPoint ? "" : ",") << "{\"x\":" << first->x << ",\"y\":" << first->y
-            << ",\"name\":";
-        writeJsonText(out, textOf(first->pointName));
+    forEachPoint(store, sameStoredPoint, [&](RecordIt first, RecordIt last) {
+        out << (firstPoint ? "" : ",") << "{\"x\":" << first->x << ",\"y\":" << first->y << ',';
+        writeJsonText(out, "name", textOf(first->pointName));
         out << ",\"records\":[";
         for (RecordIt r = first; r != last; ++r) {
-            out << (r == first ? "" : ",") << "{\"mac\":";
-            writeJsonText(out, textOf(r->macText));
-            out << ",\"ssid\":";
-            writeJsonText(out, textOf(r->ssid));
+            out << (r == first ? "" : ",") << '{';
+            writeJsonText(out, "mac", textOf(r->macText));
+            out << ',';
+            writeJsonText(out, "ssid", textOf(r->ssid));
             out << ",\"channel\":" << r->channel << ",\"rssi\":" << r->rssi << '}';
         }
         out << "]}";
@@ -101,15 +131,15 @@ void writeJson(std::ostream& out, const OpenedSite& site, const RecordList& stor
 void writeCsv(std::ostream& out, const RecordList& store) {
     out << "point,x,y,name,mac,ssid,channel,rssi\n";
     int point = 0;
-    forEachPoint(store, [&](RecordIt first, RecordIt last) {
+    forEachPoint(store, samePosition, [&](RecordIt first, RecordIt last) {
         ++point;
         for (RecordIt r = first; r != last; ++r) {
             out << point << ',' << r->x << ',' << r->y << ',';
-            writeCsvField(out, textOf(r->pointName));
+            writeCsvText(out, textOf(r->pointName));
             out << ',';
-            writeCsvField(out, textOf(r->macText));
+            writeCsvText(out, textOf(r->macText));
             out << ',';
-            writeCsvField(out, textOf(r->ssid));
+            writeCsvText(out, textOf(r->ssid));
             out << ',' << r->channel << ',' << r->rssi << '\n';
         }
     });
@@ -118,7 +148,7 @@ void writeCsv(std::ostream& out, const RecordList& store) {
 void writeInfo(std::ostream& out, const OpenedSite& site, const RecordList& store) {
     std::size_t points = 0;
     std::size_t nothingHeard = 0;
-    forEachPoint(store, [&](RecordIt first, RecordIt last) {
+    forEachPoint(store, samePosition, [&](RecordIt first, RecordIt last) {
         ++points;
         if (std::all_of(first, last, isPlaceholder))
             ++nothingHeard;

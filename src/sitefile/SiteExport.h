@@ -1,7 +1,11 @@
 // What a site file holds, written for other programs and for people: the
 // JSON dump, the CSV export and the summary printed by the tws tool. Each
-// takes an opened site and the store its points were loaded into; a point
-// is a run of adjacent records at one position, as on the map.
+// takes an opened site and the store its points were loaded into.
+//
+// Texts (point names, MAC texts, SSIDs) are stored as bytes in no
+// particular encoding and written as valid UTF-8, escaped as ExportText.h
+// tells: UTF-8 stays as it is, any other byte becomes \xNN, a backslash is
+// doubled, and no control character is ever written raw.
 #pragma once
 
 #include "SiteReader.h"
@@ -12,15 +16,24 @@
 namespace marlow {
 
 // One line of JSON: version, save time, floor-plan size and the points with
-// their records. Texts are taken as 8-bit: bytes from 0x80 up are written as
-// \u00XX, so the output is valid JSON whatever the file holds.
+// their records. A point here is a stored point record: a run of adjacent
+// records at one position under one name, so every record keeps its point's
+// name. Each text goes out escaped, control characters as JSON's \u00XX,
+// and beside it the exact bytes in lower-case hex under the same key with
+// "Hex" added ("name"/"nameHex", "mac"/"macHex", "ssid"/"ssidHex").
 void writeJson(std::ostream& out, const OpenedSite& site, const RecordList& store);
 
-// A header row, then one row per record with its 1-based point number.
+// A header row, then one row per record with the 1-based number of its
+// point as on the map (a run of adjacent records at one position). Text
+// cells are escaped, control characters as \xNN; one that would start with
+// =, +, - or @ gets a leading ' so that spreadsheets do not run it as a
+// formula; cells with a comma or a quote are quoted (RFC 4180). Numbers
+// (RSSI is negative) are written as they are.
 void writeCsv(std::ostream& out, const RecordList& store);
 
-// Header fields, floor-plan size and the numbers of points, access-point
-// records and points where nothing was heard, one "label: value" a line.
+// Header fields, floor-plan size and the numbers of points as on the map,
+// access-point records and points where nothing was heard, one
+// "label: value" a line. It writes no stored text.
 void writeInfo(std::ostream& out, const OpenedSite& site, const RecordList& store);
 
 } // namespace marlow

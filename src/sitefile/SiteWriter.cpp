@@ -12,6 +12,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace marlow {
 
@@ -31,6 +32,11 @@ SiteResult<> finish(const std::string& path, std::vector<std::uint8_t>& contents
     if (Result<void> replaced = replaceFile(path, contents); !replaced)
         return updateFailure(replaced.error());
     return {};
+}
+
+// Why a floor-plan file found in the bitmap's place is not used.
+std::string refusedPlan(const std::string& bitmapPath, const std::string& why) {
+    return "The floor plan " + bitmapPath + " " + why + "; it is not used.";
 }
 
 } // namespace
@@ -72,11 +78,23 @@ SiteResult<> saveSiteData(const std::string& path, SiteFileState& site, const Re
 
 SiteResult<> rewriteSite(const std::string& path, SiteFileState& site, const RecordList& store,
                          const std::string& bitmapPath) {
-    const FileDescriptor bitmap(::open(bitmapPath.c_str(), O_RDONLY | O_CLOEXEC));
+    // The plan lies under a fixed name in a folder every user may write, so
+    // anyone could have put something there first: a link is not followed,
+    // and only a regular file of this user's own is copied into the site.
+    // Non-blocking, so that a FIFO in its place cannot hang the rewrite.
+    const FileDescriptor bitmap(
+        ::open(bitmapPath.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     struct stat st {};
-    if (!bitmap.valid() || ::fstat(bitmap.get(), &st) != 0)
-        return fail(cannotUpdateError("Cannot read the floor plan " + bitmapPath + ": " +
-                                      std::strerror(errno)));
+    if (!bitmap.valid() || ::fstat(bitmap.get(), &st) != 0) {
+        const int error = errno;
+        return fail(cannotUpdateError(error == ELOOP ? refusedPlan(bitmapPath, "is a symbolic link")
+                                                     : "Cannot read the floor plan " + bitmapPath +
+                                                           ": " + std::strerror(error)));
+    }
+    if (!S_ISREG(st.st_mode))
+        return fail(cannotUpdateError(refusedPlan(bitmapPath, "is not a regular file")));
+    if (st.st_uid != ::geteuid())
+        return fail(cannotUpdateError(refusedPlan(bitmapPath, "is not owned by you")));
     const std::uint64_t dataOffset = layoutOf(site).dataOffset;
     const auto bitmapSize = static_cast<std::uint64_t>(st.st_size);
     if (SiteHeaderSize + bitmapSize > dataOffset)

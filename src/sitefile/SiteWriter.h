@@ -23,6 +23,8 @@ SiteResult<> saveSiteData(const std::string& path, SiteFileState& site, const Re
 
 // The full rewrite: the header as held, the floor plan copied from the
 // bitmap file right after it, and the survey data section; no signature.
+// The bitmap must be a regular file owned by this user, named directly: a
+// symbolic link, a device, a FIFO or another user's file is refused.
 SiteResult<> rewriteSite(const std::string& path, SiteFileState& site, const RecordList& store,
                          const std::string& bitmapPath);
 

@@ -2,6 +2,7 @@
 // naming the file.
 #include "Commands.h"
 
+#include "Output.h"
 #include "PlanImage.h"
 #include "sitefile/SignatureBlock.h"
 #include "sitefile/SiteCreator.h"
@@ -9,11 +10,14 @@
 #include "sitefile/SiteFormat.h"
 #include "sitefile/SiteReader.h"
 
+#include <QBuffer>
+#include <QByteArray>
 #include <QImage>
 #include <QImageWriter>
 #include <ctime>
 #include <iostream>
 #include <ostream>
+#include <unistd.h>
 
 namespace marlow::tws {
 
@@ -29,27 +33,25 @@ int fileError(const std::string& path, const SiteError& error) {
                                                 : error.message + " (" + error.detail + ')');
 }
 
-// Output to a closed pipe or a full disk is a failure too.
-int finishOutput() {
-    std::cout.flush();
-    if (!std::cout) {
-        std::cerr << "tws: cannot write the output\n";
-        return ExitFileError;
-    }
-    return ExitOk;
-}
-
 using Writer = void (*)(std::ostream&, const OpenedSite&, const RecordList&);
 
-// Opens the site, loads its points as the program would and hands both on.
+// Opens the site, loads its points as the program would and hands both on,
+// writing to standard output. Output to a full disk or a closed pipe is a
+// failure too, reported with the system's reason.
 int withLoadedSite(const std::string& path, Writer write) {
     const SiteResult<OpenedSite> opened = openSite(path);
     if (!opened)
         return fileError(path, opened.error());
     RecordList store;
     loadPoints(*opened, store, nullptr);
-    write(std::cout, *opened, store);
-    return finishOutput();
+    DescriptorOutput buffer(STDOUT_FILENO);
+    std::ostream out(&buffer);
+    write(out, *opened, store);
+    if (const Result<void> written = buffer.finish(); !written) {
+        std::cerr << "tws: cannot write the output: " << written.error().message << '\n';
+        return ExitFileError;
+    }
+    return ExitOk;
 }
 
 } // namespace
@@ -95,10 +97,20 @@ int signatureCommand(const std::string& path, const std::string& picturePath) {
             picture.setPixel(x, y, (*signature)[at] == SignatureInk ? 1 : 0);
         }
     }
-    QImageWriter writer(QString::fromStdString(picturePath), "png");
+    // Encoded in memory first, so that the file gets the whole picture or
+    // nothing.
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "png");
     if (!writer.write(picture))
         return fileError(picturePath,
-                         "cannot write the picture: " + writer.errorString().toStdString());
+                         "cannot make the picture: " + writer.errorString().toStdString());
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(png.constData());
+    if (const Result<void> written =
+            writeOutputFile(picturePath, {bytes, static_cast<std::size_t>(png.size())});
+        !written)
+        return fileError(picturePath, "cannot write the picture: " + written.error().message);
     return ExitOk;
 }
 
