@@ -65,16 +65,21 @@ tsan: deps
 
 # The link's receive parser and message handling, and the Wi-Fi source's
 # reading of the kernel's messages, each under libFuzzer for 60 seconds from
-# its seed corpus. Only the fuzzers are built there: the libraries carry
-# their instrumentation, which other programs cannot link without the
-# fuzzer's runtime.
+# its seed corpus; then the site-file reader and Save Site Data for 90
+# seconds each, where an allocation of more than a gigabyte fails the run
+# too. Only the fuzzers are built there: the libraries carry their
+# instrumentation, which other programs cannot link without the fuzzer's
+# runtime.
 FUZZ_BUILD ?= build-fuzz
 fuzz: deps
 	CXX=clang++-14 cmake -S . -B $(FUZZ_BUILD) -G Ninja -DENABLE_FUZZ=ON -DBUILD_GUI=OFF \
 	    -DBUILD_TESTING=OFF -DBUILD_BENCHMARKS=OFF $(CMAKE_FLAGS)
-	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target link_fuzzer wifi_fuzzer
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target link_fuzzer wifi_fuzzer sitefile_fuzzer \
+	    sitesave_fuzzer
 	cmake --build $(FUZZ_BUILD) --target fuzz_link
 	cmake --build $(FUZZ_BUILD) --target fuzz_wifi
+	cmake --build $(FUZZ_BUILD) --target fuzz_sitefile
+	cmake --build $(FUZZ_BUILD) --target fuzz_sitesave
 
 # House rules that no compiler checks: the sources as .clang-format has
 # them, every include within its layer (.ci/check-layers), and clang-tidy's

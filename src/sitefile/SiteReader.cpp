@@ -123,8 +123,15 @@ struct Reader {
     SiteResult<> readSurveyData(const SiteHeaderFields& fields) {
         // A file that ends where its data section starts has none, and
         // nothing to load; one that ends before, or inside the two record
-        // sizes, is cut short.
+        // sizes, is cut short. A save fills what is missing before the data
+        // with zeros, in memory and on disk: a file cut short in its
+        // signature block misses at most a block, and one that misses more
+        // (a data offset far past its end) is refused, since each save of a
+        // few kilobytes of it could cost up to four gigabytes.
         const std::uint64_t start = fields.dataOffset + std::uint64_t{DataSizesLength};
+        if (fields.dataOffset > fileSize + SignatureBlockSize)
+            return fail(
+                damagedError("it ends more than a signature block before its survey data."));
         if (start > fileSize) {
             site.points.endsEarly = fileSize != fields.dataOffset;
             return {};

@@ -27,8 +27,9 @@ struct OpenedSite {
 
 // Reads the file whole. A file cut short in its signature block or survey
 // data opens with the points that are complete and says that it ends
-// early; one that holds more than can be loaded, or that memory runs out
-// for, is refused rather than opened in part.
+// early; one that ends more than a signature block before its survey data,
+// that holds more than can be loaded, or that memory runs out for, is
+// refused rather than opened in part.
 SiteResult<OpenedSite> openSite(const std::string& path);
 
 // True when the file's data section holds at least one stored point.

@@ -68,6 +68,7 @@ TEST_F(PartialLoad, DataCutShortLoadsUpToTheLastCompleteRecordAndSaysSo) {
     // The length the file is cut to, the records loaded, the marks, the
     // points and whether the file ends early.
     const std::tuple<std::size_t, std::size_t, Marks, std::size_t, bool> cases[] = {
+        {signature, 0, {}, 0, true},                        // a whole signature block short
         {signature + 100, 0, {}, 0, true},                  // inside the signature block
         {data, 0, {}, 0, false},                            // no data section
         {data + 4, 0, {}, 0, true},                         // half of its record sizes

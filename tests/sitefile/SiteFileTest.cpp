@@ -227,6 +227,11 @@ TEST_F(SiteFile, DamagedFilesAreRefusedWithAReason) {
         {header::DataOffset, data - 1, "the signature block runs into the survey data."},
         {data, 40, "survey records are shorter"},
         {data + 4, 0, "survey records are shorter"},
+        // A save fills what is missing before the survey data with zeros:
+        // no more than a signature block of it may be missing.
+        {header::DataOffset, 0xFFFFFFF0, "ends more than a signature block before"},
+        {header::DataOffset, static_cast<std::uint32_t>(site.bytes.size() + SignatureBlockSize + 1),
+         "ends more than a signature block before"},
     };
     for (const auto& [at, value, expected] : cases) {
         SiteBytes damaged = site;

@@ -15,7 +15,9 @@ namespace marlow::test {
 
 class TempDir {
 public:
-    TempDir() : m_path((std::filesystem::temp_directory_path() / "marlow-test-XXXXXX").string()) {
+    // In the system's temporary folder, or in the folder given.
+    explicit TempDir(const std::filesystem::path& parent = std::filesystem::temp_directory_path())
+        : m_path((parent / "marlow-test-XXXXXX").string()) {
         if (!::mkdtemp(m_path.data()))
             throw std::runtime_error("mkdtemp failed");
     }
