@@ -86,7 +86,7 @@ struct SecondScan : ::testing::TestWithParam<board::SecondScan> {
 
 TEST_P(SecondScan, ASecondTapMidScanIsMeasuredByAWholeSweepAndLaterPointsStayInStep) {
     std::unique_ptr<board::BoardServer> board =
-        board::makeSimulator({.scenario = everyChannel(), .secondScan = GetParam()});
+        board::makeSimulator({.scenario = everyChannel(), .secondScan = GetParam(), .line = {}});
     ASSERT_TRUE(board->startOnPseudoTerminal());
     session.startLink(events, events, SysfsRegistry(), {board->devicePath(), 0ms}, {});
     ASSERT_TRUE(session.linkRunning());
