@@ -91,8 +91,8 @@ Result<CommandLine> parseCommandLine(const std::vector<std::string>& args) {
             else if (how == "ignore")
                 line.secondScan = board::SecondScan::Ignore;
             else
-                return fail(Error{"--second-scan: expected restart, queue or ignore, got \"" +
-                                  how + "\""});
+                return fail(
+                    Error{"--second-scan: expected restart, queue or ignore, got \"" + how + "\""});
         } else if (option == "--seed") {
             const std::string& text = args[++i];
             line.seed = parseNumber<std::uint32_t>(text);
