@@ -156,7 +156,8 @@ RestoredWork SurveySession::restoreSite(PendingSite pending, const MarkSink& mar
             const auto& deletion = std::get<JournalDeletion>(entry);
             if (selectNearestPoint(deletion.x, deletion.y)) {
                 marlow::removeSelectedPoint(*m_site, m_store);
-                erase(deletion.x, deletion.y);
+                erase(static_cast<std::int32_t>(m_site->selX),
+                      static_cast<std::int32_t>(m_site->selY));
             }
             ++restored.deletions;
         }

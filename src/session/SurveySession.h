@@ -46,7 +46,7 @@ struct PendingSite {
     std::optional<JournalContents> unsaved;
 };
 
-// Called with the map position of each mark a replayed deletion erases.
+// Called with the position of each point a replayed deletion removes.
 using EraseSink = std::function<void(std::int32_t x, std::int32_t y)>;
 
 // What restoring an unsaved session replayed.

@@ -1,10 +1,13 @@
-// The map screen: the visible range of the site picture stretched over the
-// window, white margins, and the cross-hair combined with AND at the centre.
-// Its cost does not depend on the number of survey points, which live in
-// the picture itself.
+// The map screen: the visible range of the site picture scaled to the
+// window in its own proportions, white margins, the survey marks, and the
+// cross-hair combined with AND at the centre. The frame is built in a
+// buffer of the window's size (in device pixels), so its cost follows the
+// window, not the plan.
 #include "view/ScreenPainters.h"
 #include "view/ScreenText.h"
 #include "view/SitePicture.h"
+
+#include <cmath>
 
 namespace marlow {
 
@@ -12,32 +15,59 @@ namespace {
 
 constexpr int CrosshairHalf = 16;
 
-void paintPicture(QPainter& painter, const QRect& client, const ViewLayout& layout,
-                  const QImage& display) {
-    const QRect destination = toQRect(layout.destination).translated(client.topLeft());
-    const QRect source = toQRect(layout.source);
-    if (!destination.isEmpty() && !source.isEmpty())
-        painter.drawImage(destination, display, source);
-    for (std::int32_t i = 0; i < layout.marginCount; ++i) {
-        const QRect margin = toQRect(layout.margins[static_cast<std::size_t>(i)]);
-        painter.fillRect(margin.translated(client.topLeft()), Qt::white);
+Rect scaled(const Rect& r, double ratio) {
+    const auto at = [ratio](std::int32_t v) {
+        return static_cast<std::int32_t>(std::lround(v * ratio));
+    };
+    return {at(r.left), at(r.top), at(r.right), at(r.bottom)};
+}
+
+// The margins: every pixel of the frame outside the destination.
+void whiteOutside(QImage& frame, const Rect& destination) {
+    const QRect all = frame.rect();
+    const QRect inside =
+        QRect(destination.left, destination.top, destination.width(), destination.height())
+            .intersected(all);
+    if (inside.isEmpty()) {
+        frame.fill(Qt::white);
+        return;
+    }
+    QPainter painter(&frame);
+    const QRect strips[] = {
+        {0, 0, all.width(), inside.top()},
+        {0, inside.bottom() + 1, all.width(), all.height() - inside.bottom() - 1},
+        {0, inside.top(), inside.left(), inside.height()},
+        {inside.right() + 1, inside.top(), all.width() - inside.right() - 1, inside.height()}};
+    for (const QRect& strip : strips) {
+        if (!strip.isEmpty())
+            painter.fillRect(strip, Qt::white);
     }
 }
 
 } // namespace
 
 void paintMapScreen(QPainter& painter, const QRect& client, const MapViewport& viewport,
-                    const SitePicture* picture, const QImage& crosshair) {
+                    const SitePicture* picture, const QImage& crosshair, QImage& frame) {
     painter.save();
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     const std::optional<ViewLayout> layout =
-        picture && !picture->display().isNull()
-            ? viewport.layout({0, 0, client.width(), client.height()})
-            : std::nullopt;
-    if (layout)
-        paintPicture(painter, client, *layout, picture->display());
-    else
+        picture && !picture->isNull() ? viewport.layout({0, 0, client.width(), client.height()})
+                                      : std::nullopt;
+    if (layout) {
+        // The frame in device pixels, so that a high-density screen shows
+        // the plan's own detail.
+        const double ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+        const QSize size(static_cast<int>(std::lround(client.width() * ratio)),
+                         static_cast<int>(std::lround(client.height() * ratio)));
+        if (frame.size() != size || frame.format() != QImage::Format_RGB32)
+            frame = QImage(size, QImage::Format_RGB32);
+        const Rect destination = scaled(layout->destination, ratio);
+        whiteOutside(frame, destination);
+        picture->render(frame, destination, layout->source);
+        frame.setDevicePixelRatio(ratio);
+        painter.drawImage(client.topLeft(), frame);
+    } else {
         painter.fillRect(client, Qt::white);
+    }
 
     if (!crosshair.isNull()) {
         painter.setCompositionMode(QPainter::RasterOp_SourceAndDestination);

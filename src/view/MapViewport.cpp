@@ -80,14 +80,35 @@ void MapViewport::setCenterY(std::int32_t y) {
     recenterY();
 }
 
+Rect MapViewport::shownRange(const Rect& client) const {
+    Rect range = visibleRange();
+    const std::int64_t w = range.width();
+    const std::int64_t h = range.height();
+    const std::int64_t windowW = client.width();
+    const std::int64_t windowH = client.height();
+    if (w <= 0 || h <= 0 || windowW <= 0 || windowH <= 0)
+        return range;
+    if (w * windowH < h * windowW) {
+        const std::int64_t extra = (h * windowW + windowH - 1) / windowH - w;
+        range.left -= static_cast<std::int32_t>(extra / 2);
+        range.right += static_cast<std::int32_t>(extra - extra / 2);
+    } else if (w * windowH > h * windowW) {
+        const std::int64_t extra = (w * windowH + windowW - 1) / windowW - h;
+        range.top -= static_cast<std::int32_t>(extra / 2);
+        range.bottom += static_cast<std::int32_t>(extra - extra / 2);
+    }
+    return range;
+}
+
 std::optional<MapPoint> MapViewport::screenToMap(const Rect& client, std::int32_t x,
                                                  std::int32_t y) {
-    const std::int32_t w = m_visRight - m_visLeft;
-    const std::int32_t h = m_visBottom - m_visTop;
+    const Rect shown = shownRange(client);
+    const std::int32_t w = shown.width();
+    const std::int32_t h = shown.height();
     if (w == 0 || h == 0 || client.width() == 0 || client.height() == 0)
         return std::nullopt;
-    m_probeX = m_visLeft + (w * x) / client.width();
-    m_probeY = m_visTop + (h * y) / client.height();
+    m_probeX = shown.left + (w * x) / client.width();
+    m_probeY = shown.top + (h * y) / client.height();
     return MapPoint{m_probeX, m_probeY};
 }
 
@@ -95,14 +116,20 @@ bool MapViewport::centerOnScreenPoint(const Rect& client, std::int32_t x, std::i
     const auto point = screenToMap(client, x, y);
     if (!point)
         return false;
-    setCenterX(point->x);
-    setCenterY(point->y);
+    // A tap in a margin takes the picture's last pixel on that side.
+    setCenterX(std::min(point->x, m_maxX - 1));
+    setCenterY(std::min(point->y, m_maxY - 1));
     return true;
 }
 
 std::optional<ViewLayout> MapViewport::layout(const Rect& client) const {
-    const std::int32_t w = m_visRight - m_visLeft;
-    const std::int32_t h = m_visBottom - m_visTop;
+    const Rect shown = shownRange(client);
+    const std::int32_t visLeft = shown.left;
+    const std::int32_t visTop = shown.top;
+    const std::int32_t visRight = shown.right;
+    const std::int32_t visBottom = shown.bottom;
+    const std::int32_t w = visRight - visLeft;
+    const std::int32_t h = visBottom - visTop;
     if (w == 0 || h == 0)
         return std::nullopt;
     const std::int32_t l = client.left;
@@ -115,27 +142,30 @@ std::optional<ViewLayout> MapViewport::layout(const Rect& client) const {
     ViewLayout out;
     Rect& d = out.destination;
     d = client;
-    if (m_visLeft <= 0)
-        d.left = l - (W * m_visLeft) / w;
-    if (m_visTop <= 0)
-        d.top = t - (H * m_visTop) / h;
-    if (m_visRight > m_maxX)
-        d.right = r - ((m_visRight - m_maxX) * (r - d.left)) / w;
-    if (m_visBottom > m_maxY)
-        d.bottom = b - ((m_visBottom - m_maxY) * (b - d.top)) / h;
-    out.source = {std::max(m_visLeft, 0), std::max(m_visTop, 0), std::min(m_visRight, m_maxX),
-                  std::min(m_visBottom, m_maxY)};
+    if (visLeft <= 0)
+        d.left = l - (W * visLeft) / w;
+    if (visTop <= 0)
+        d.top = t - (H * visTop) / h;
+    // The picture's far edge at the same scale as its near one and as
+    // screenToMap, so that the picture keeps its proportions and a point
+    // shows where a tap there takes it.
+    if (visRight > m_maxX)
+        d.right = l + static_cast<std::int32_t>((std::int64_t{W} * (m_maxX - visLeft)) / w);
+    if (visBottom > m_maxY)
+        d.bottom = t + static_cast<std::int32_t>((std::int64_t{H} * (m_maxY - visTop)) / h);
+    out.source = {std::max(visLeft, 0), std::max(visTop, 0), std::min(visRight, m_maxX),
+                  std::min(visBottom, m_maxY)};
 
     auto addMargin = [&out](Rect margin) {
         out.margins[static_cast<std::size_t>(out.marginCount++)] = margin;
     };
-    if (m_visLeft <= 0)
+    if (visLeft <= 0)
         addMargin({0, 0, d.left, H});
-    if (m_visTop <= 0)
+    if (visTop <= 0)
         addMargin({0, 0, W, d.top});
-    if (m_visRight > m_maxX)
+    if (visRight > m_maxX)
         addMargin({d.right, 0, r, H});
-    if (m_visBottom > m_maxY)
+    if (visBottom > m_maxY)
         addMargin({0, d.bottom, W, b});
     return out;
 }

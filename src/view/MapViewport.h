@@ -53,12 +53,18 @@ public:
     void setCenterX(std::int32_t x);
     void setCenterY(std::int32_t y);
 
+    // The visible range as a window of this shape shows it: widened on one
+    // axis around its middle to the window's proportions, so that the
+    // picture keeps its own (the widening shows as margin or more map).
+    // Unchanged while the range or the window has no area.
+    Rect shownRange(const Rect& client) const;
     // Empty while the visible range has no width or height (before a site
     // is open, or after zooming in onto an edge) or the window no area: no
     // picture point lies under any window point then.
     std::optional<MapPoint> screenToMap(const Rect& client, std::int32_t x, std::int32_t y);
-    // Centres on the picture point under the window point; false (and no
-    // change) when no picture point lies there.
+    // Centres on the picture point under the window point, or on the
+    // picture's nearest pixel when the point lies in a margin; false (and
+    // no change) when no picture point lies there.
     bool centerOnScreenPoint(const Rect& client, std::int32_t x, std::int32_t y);
     // Empty while the visible range has no width or height: the window is
     // then all margin.
@@ -68,14 +74,6 @@ public:
     std::int32_t centerY() const { return m_centerY; }
     Rect visibleRange() const { return {m_visLeft, m_visTop, m_visRight, m_visBottom}; }
     Rect bounds() const { return {m_minX, m_minY, m_maxX, m_maxY}; }
-    Rect markRect() const {
-        return {m_centerX - 10, m_centerY - 10, m_centerX + 10, m_centerY + 10};
-    }
-    Rect eraseRect() const { return eraseRectAt(m_probeX, m_probeY); }
-    // The box whitened for a point deleted after a probe at (x, y).
-    static Rect eraseRectAt(std::int32_t x, std::int32_t y) {
-        return {x - 15, y - 15, x + 15, y + 15};
-    }
     MapPoint probe() const { return {m_probeX, m_probeY}; }
 
 private:

@@ -39,11 +39,12 @@ struct SurveyRow {
 // order.
 std::vector<SurveyRow> surveyRows(const RecordList& scan);
 
-// The stretched visible range of the picture, white margins (all white when
-// no site is open or the visible range is empty) and the cross-hair combined
-// with AND at the centre.
+// The visible range of the picture in its own proportions with its marks,
+// white margins (all white when no site is open or the visible range is
+// empty) and the cross-hair combined with AND at the centre. frame is the
+// caller's buffer, kept between paints so that a frame allocates nothing.
 void paintMapScreen(QPainter& painter, const QRect& client, const MapViewport& viewport,
-                    const SitePicture* picture, const QImage& crosshair);
+                    const SitePicture* picture, const QImage& crosshair, QImage& frame);
 
 // radar: the picture of this paint (the caller advances the radar frame);
 // scanChannel: the channel highlighted (none when outside 1..14); notice:

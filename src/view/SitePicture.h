@@ -1,61 +1,60 @@
-// SitePicture: the open site's floor plan as the view keeps it. The picture
-// keeps the file's 8-bit colour table; survey marks are painted into it once
-// (in the nearest colours of that table), so a repaint of the map costs the
-// same however many points the site holds.
+// SitePicture: the open site's floor plan as the view keeps it, and the
+// survey marks over it. The plan stays as it was loaded, 8 bits a pixel with
+// the file's colour table, and is never copied: a frame converts only the
+// part it shows, scaled to the window, so paint cost follows the window's
+// size and a large plan costs its own size in memory. The marks are a layer
+// of their own, drawn over the plan at paint time in the exact colours of
+// the RSSI scale; removing one shows the plan beneath.
 #pragma once
 
 #include "sitefile/SiteBitmap.h"
 #include "view/MapViewport.h"
-#include "view/RssiScale.h"
 
 #include <QImage>
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace marlow {
 
 class SitePicture {
 public:
-    explicit SitePicture(const SiteBitmap& plan);
+    // Takes the plan's pixels over. A plan without all its pixels gives an
+    // empty picture.
+    explicit SitePicture(SiteBitmap plan);
 
-    int width() const;
-    int height() const;
+    bool isNull() const { return m_plan.width <= 0; }
+    int width() const { return m_plan.width; }
+    int height() const { return m_plan.height; }
+    // The plan's colour at (x, y), 0xFFRRGGBB.
+    QRgb planPixel(int x, int y) const;
 
-    // A disc inscribed in (x - 10, y - 10)-(x + 10, y + 10), outlined with
-    // the pen of the RSSI's colour band and filled with its brush; clipped
-    // to the picture.
-    void drawMark(std::int32_t x, std::int32_t y, int rssi);
-    // The same disc in an arbitrary box (the viewport's markRect).
-    void drawMarkIn(const Rect& box, int rssi);
-    // A white disc (2-pixel white outline, white fill) in the box: whitens
-    // the mark of a deleted point (the viewport's eraseRect).
-    void eraseMark(const Rect& box);
+    // A point's disc, 20 picture pixels across around (x, y), in the colour
+    // of the RSSI's band. Later marks lie over earlier ones.
+    void addMark(std::int32_t x, std::int32_t y, int rssi);
+    // Removes the earliest mark at (x, y), as the store removes the first
+    // point found there; false when there is none.
+    bool removeMark(std::int32_t x, std::int32_t y);
+    std::size_t markCount() const { return m_marks.size(); }
 
-    // The 8-bit picture with the file's colour table.
-    const QImage& indexed() const;
-    // What the map paint stretches: the picture in 32-bit colour, kept in
-    // step with every mark.
-    const QImage& display() const;
+    // Paints the source rectangle of the plan, scaled to the destination
+    // rectangle of the 32-bit target (nearest pixel), then the marks that
+    // fall in it, clipped to the destination.
+    void render(QImage& target, const Rect& destination, const Rect& source) const;
 
 private:
-    // A colour as painted: its nearest colour-table entry and that entry's
-    // colour, for the 8-bit and the 32-bit picture.
-    struct Ink {
-        std::uint8_t index = 0;
-        QRgb rgb = 0;
+    struct Mark {
+        std::int32_t x = 0;
+        std::int32_t y = 0;
+        QRgb color = 0;
     };
-    struct BandInks {
-        Ink pen;
-        Ink brush;
-    };
-    void paintDisc(const Rect& box, Ink pen, int penWidth, Ink brush);
-    // Paints the pixels [from, to) of row y, clipped to the picture.
-    void fillSpan(std::int32_t y, std::int32_t from, std::int32_t to, Ink ink);
+    void renderPlan(QImage& target, const Rect& destination, const Rect& source) const;
+    void renderMarks(QImage& target, const Rect& destination, const Rect& source) const;
 
-    QImage m_indexed;
-    QImage m_display;
-    std::array<BandInks, RssiBandCount> m_bandInks{};
-    Ink m_whiteInk;
+    SiteBitmap m_plan;
+    std::array<QRgb, 256> m_table{};
+    std::vector<Mark> m_marks;
 };
 
 } // namespace marlow

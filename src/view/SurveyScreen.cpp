@@ -1,6 +1,6 @@
 // The survey screen shown while a scan runs: the radar picture, the grid of
 // channels 1 to 14 with the scanned one highlighted, and the access points
-// heard so far.
+// heard so far, as many as fit and a count of the rest.
 #include "view/ScreenPainters.h"
 #include "view/ScreenText.h"
 
@@ -109,12 +109,20 @@ void paintSurveyScreen(QPainter& painter, const QRect& client, const QImage& rad
     }
     paintChannelCells(painter, scanChannel);
 
+    // The rows that fit, the first always; when some do not, the last
+    // place counts them instead, so that no access point heard goes unseen.
+    const std::size_t places =
+        1 + static_cast<std::size_t>(std::max(0, (height - BottomReserve - FirstRowY) / RowPitch));
+    const std::size_t shown = rows.size() <= places ? rows.size() : places - 1;
     std::int32_t y = FirstRowY;
-    for (const SurveyRow& row : rows) {
-        if (y != FirstRowY && y > height - BottomReserve)
-            break;
-        paintRow(painter, y, row);
-        y += RowPitch;
+    for (std::size_t i = 0; i < shown; ++i, y += RowPitch)
+        paintRow(painter, y, rows[i]);
+    if (shown < rows.size()) {
+        const std::size_t rest = rows.size() - shown;
+        drawScreenText(painter, {ChannelColumn.left, y, SsidColumn.right, y + RowHeight},
+                       shown == 0 ? QStringLiteral("%1 access points heard").arg(rest)
+                                  : QStringLiteral("+%1 more access points").arg(rest),
+                       toolColor::Green, toolColor::Black);
     }
     if (!notice.isEmpty())
         drawScreenNotice(

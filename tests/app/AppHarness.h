@@ -152,6 +152,15 @@ inline std::string bandSite(const TempDir& dir, std::int32_t width, std::int32_t
     return path;
 }
 
+// The open site's picture one to one, with its marks.
+inline QImage pictureOf(const CMarlowView& view) {
+    const SitePicture& picture = *view.picture();
+    QImage image(picture.width(), picture.height(), QImage::Format_RGB32);
+    const Rect all{0, 0, picture.width(), picture.height()};
+    picture.render(image, all, all);
+    return image;
+}
+
 inline QRgb colorAt(const QImage& image, int x, int y) {
     return image.pixel(x, y) & 0xFFFFFFu;
 }

@@ -61,7 +61,7 @@ TEST(JournalFlow, YesRestoresTheUnsavedWorkOverTheKeepAnswerAndNotesDamage) {
     QApplication::processEvents();
     EXPECT_EQ(program.panes(), (QStringList{"L: 1", "P: 2", "X: 30", "Y: 20"}));
     // Orange for -45; the dropped point's mark is not painted.
-    const QImage& painted = program.view.picture()->display();
+    const QImage painted = pictureOf(program.view);
     EXPECT_EQ(std::pair(colorAt(painted, 30, 20), colorAt(painted, 80, 50)),
               std::pair(0xFF8000u, 0xFFFFFFu));
 }

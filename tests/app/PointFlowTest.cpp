@@ -80,12 +80,20 @@ TEST_F(WithBoard, TapScanCommitMarkPanesSelectAndDelete) {
     }
     EXPECT_EQ(std::pair(SurveyStore.size(), view.currentScreen()),
               std::pair(std::size_t{1}, ScreenMode::MapScreen)); // no point taken
-    // Right-click below the point and delete: the mark is whitened 15
-    // pixels round the spot clicked.
+    // Right-click below the point and delete: the whole mark goes and the
+    // plan (white here) shows again.
     const ModalWatch watch(clickButton("DELETE THIS POINT"));
     QTest::mouseClick(view.viewport(), Qt::RightButton, {}, Center + QPoint(0, 12));
     EXPECT_TRUE(SurveyStore.empty());
-    EXPECT_EQ(discPixels(), (std::vector<QRgb>{Yellow, White, White}));
+    EXPECT_EQ(discPixels(), (std::vector<QRgb>{White, White, White}));
+
+    // Another site, its work let go: the panes start over at once.
+    program.boxes.onShow = [&](const MessageBoxRequest& request) {
+        program.boxes.answer =
+            request.buttons == BoxButtons::SaveDiscardCancel ? BoxAnswer::Discard : BoxAnswer::No;
+    };
+    ASSERT_TRUE(view.openSiteFile(bandSite(dir, 120, 90)));
+    EXPECT_EQ(program.panes(), (QStringList{"L: 0", "P: 0", "X: 0", "Y: 0"}));
 }
 
 TEST_F(WithBoard, NothingHeardStoresAPlaceholderAndWarns) {

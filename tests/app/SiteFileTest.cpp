@@ -32,19 +32,19 @@ TEST(SiteFiles, OpenAsksToKeepThePointsPaintsThemAndSaveSiteDataWritesTheStore) 
     EXPECT_EQ(std::pair(SurveyStore.size(), view.currentScreen()),
               std::pair(std::size_t{3}, ScreenMode::MapScreen));
     // Orange for -45, black where nothing was heard.
-    const QImage& painted = view.picture()->display();
+    const QImage painted = pictureOf(view);
     EXPECT_EQ(std::pair(colorAt(painted, 30, 20), colorAt(painted, 80, 50)),
               std::pair(0xFF8000u, 0u));
 
     // A failed Open shows its box and keeps the open site's picture.
     const SitePicture* picture = view.picture();
-    const QImage pictureBefore = picture->display();
+    const QImage pictureBefore = pictureOf(view);
     writeBytes(dir.file("notes.tws"), Bytes(400, 'x'));
     program.boxes.shown.clear();
     EXPECT_FALSE(view.openSiteFile(dir.file("notes.tws")));
     EXPECT_EQ(program.boxes.texts(),
               std::vector{box("Not a Site File.", "File Error", BoxIcon::Error)});
-    EXPECT_EQ(std::pair(view.picture(), view.picture()->display()),
+    EXPECT_EQ(std::pair(view.picture(), pictureOf(view)),
               std::pair(picture, pictureBefore));
 
     // Shown at twice its size the site maps (110, 90) to (55, 45), nearer

@@ -70,7 +70,9 @@ struct Program {
         const int before = syncs;
         session.removeSelectedPoint();
         EXPECT_GT(syncs, before);
-        erased.emplace_back(x, y);
+        // The view removes the mark of the point removed, where it stands.
+        erased.emplace_back(static_cast<std::int32_t>(session.site()->selX),
+                            static_cast<std::int32_t>(session.site()->selY));
     }
     std::tuple<std::int32_t, std::int32_t> counters() const {
         return {session.site()->locationCount, session.site()->apRecordCount};

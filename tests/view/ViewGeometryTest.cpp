@@ -82,25 +82,57 @@ TEST(MapViewport, TapsMapThroughTheWholeClientArea) {
     MapViewport v = opened(227, 236);
     EXPECT_EQ(v.screenToMap(Client, 120, 134), (MapPoint{113, 118}));
     EXPECT_EQ(v.probe(), (MapPoint{113, 118}));
-    EXPECT_EQ(v.eraseRect(), (Rect{98, 103, 128, 133}));
 
     // A tap in a margin lands outside the picture; centring on it stops at
-    // the edge.
+    // the picture's last pixel on that side.
     v.panLeft(200);
     const auto outside = v.screenToMap(Client, 0, 134);
     ASSERT_TRUE(outside);
     EXPECT_LT(outside->x, 0);
     EXPECT_TRUE(v.centerOnScreenPoint(Client, 0, 134));
     EXPECT_EQ(v.centerX(), 0);
-    EXPECT_EQ(v.markRect(), (Rect{-10, v.centerY() - 10, 10, v.centerY() + 10}));
+    v.panRight(400);
+    v.panDown(400);
+    EXPECT_TRUE(v.centerOnScreenPoint(Client, 239, 267));
+    EXPECT_EQ(std::pair(v.centerX(), v.centerY()), std::pair(226, 235));
+}
+
+// The range shown is widened on one axis to the window's shape, so that a
+// picture pixel is as wide as it is high in any window.
+TEST(MapViewport, TheShownRangeTakesTheWindowsShape) {
+    const Rect windows[] = {Client, {0, 0, 240, 240}, {0, 0, 800, 300}, {0, 0, 150, 900}};
+    for (const Rect& window : windows) {
+        for (const auto& [w, h] :
+             {std::pair(227, 236), std::pair(800, 560), std::pair(160, 1200)}) {
+            const MapViewport v = opened(w, h);
+            const Rect shown = v.shownRange(window);
+            // Both axes cover the range, and the shape is the window's
+            // within a pixel of rounding.
+            EXPECT_TRUE(shown.left <= 0 && shown.top <= 0 && shown.right >= w && shown.bottom >= h);
+            const double shownShape = static_cast<double>(shown.width()) / shown.height();
+            const double windowShape = static_cast<double>(window.width()) / window.height();
+            EXPECT_NEAR(shownShape, windowShape,
+                        windowShape * 2.0 / std::min(shown.width(), shown.height()))
+                << w << "x" << h << " in " << window.width() << "x" << window.height();
+            // The picture's destination has the picture's own shape.
+            const auto layout = v.layout(window);
+            ASSERT_TRUE(layout);
+            const double scaleX = static_cast<double>(layout->destination.width()) / w;
+            const double scaleY = static_cast<double>(layout->destination.height()) / h;
+            // Within a pixel of rounding on the shorter side.
+            EXPECT_NEAR(scaleX / scaleY, 1.0,
+                        1.5 / std::min(layout->destination.width(), layout->destination.height()));
+        }
+    }
 }
 
 TEST(MapViewport, LayoutLeavesMarginsOnlyWhereTheRangeLeavesThePicture) {
     auto layout = opened(227, 236).layout(Client);
     ASSERT_TRUE(layout);
+    // The window is taller than the picture: white above and below it.
     EXPECT_EQ(std::tuple(layout->destination, layout->source, layout->marginCount,
                          layout->margins[0].width(), layout->margins[1].height()),
-              std::tuple(Client, Rect{0, 0, 227, 236}, 2, 0, 0));
+              std::tuple(Rect{0, 9, 240, 258}, Rect{0, 0, 227, 236}, 3, 0, 9));
 
     MapViewport corner = opened(200, 100);
     corner.setCenterX(200);

@@ -1,11 +1,12 @@
 // The view's drawing rendered into images: the site picture with its
-// colour table, marks in the nearest table colours clipped to it and its
-// 32-bit copy kept in step; the map screen's stretched picture, white
-// margins and cross-hair combined with AND; the survey screen's channel
+// colour table and its marks in the legend's colours, clipped to it; the
+// map screen's picture in its own proportions, white margins and
+// cross-hair combined with AND; the survey screen's channel
 // grid, radar and rows; the title screen's texts; and the pictures and
 // sounds compiled into the program's resources.
 #include "SiteFixtures.h"
 #include "view/ArtPaths.h"
+#include "view/RssiScale.h"
 #include "view/ScreenPainters.h"
 #include "view/SitePicture.h"
 
@@ -24,10 +25,7 @@ const QRgb PlanColor = qRgb(60, 60, 60);
 const QRgb White = qRgb(255, 255, 255);
 const QRgb Black = qRgb(0, 0, 0);
 const QRgb DarkGreen = qRgb(0, 128, 0);
-// The tinted table's entries nearest to the colours of bands 1 to 6, and
-// the colour of the first.
-constexpr std::uint8_t TintedBandEntry[RssiBandCount] = {250, 251, 252, 253, 254, 0};
-const QRgb Red = qRgb(245, 6, 6);
+const QRgb Red = qRgb(255, 0, 0);
 
 // The image's pixels at the points.
 std::vector<QRgb> pixels(const QImage& image, const std::vector<QPoint>& points) {
@@ -49,150 +47,161 @@ QImage renderImage(QSize size, const std::function<void(QPainter&, const QRect&)
     return image;
 }
 
-// A 227 x 236 picture of one colour, shown whole in a 240 x 268 window. Its
-// table is grey-scale (entry i is grey i) but for entries 250 to 254, which
-// are near red, orange, yellow, green and blue.
-class ViewRender : public testing::Test {
-protected:
-    static SiteBitmap tintedPlan() {
-        SiteBitmap plan = test::testPlan(227, 236);
-        // Blue, green, red as stored.
-        const std::uint8_t tints[5][3] = {
-            {6, 6, 245}, {0, 124, 250}, {8, 250, 250}, {6, 245, 6}, {245, 6, 6}};
-        for (std::size_t i = 0; i < 5; ++i)
-            std::copy_n(tints[i], 3, &plan.colorTable[(250 + i) * 4]);
-        std::fill(plan.pixels.begin(), plan.pixels.end(), Grey);
-        return plan;
-    }
+// A plan of one grey, on the grey-scale table scanned drawings have.
+SiteBitmap greyPlan(std::int32_t width, std::int32_t height) {
+    SiteBitmap plan = test::testPlan(width, height);
+    std::fill(plan.pixels.begin(), plan.pixels.end(), Grey);
+    return plan;
+}
 
-    SitePicture picture{tintedPlan()};
-    MapViewport full;
+MapViewport showingAll(std::int32_t width, std::int32_t height) {
+    MapViewport viewport;
+    viewport.setBounds({0, 0, width, height});
+    viewport.showAll({0, 0, width, height});
+    return viewport;
+}
 
-    ViewRender() {
-        full.setBounds({0, 0, 227, 236});
-        full.showAll({0, 0, 227, 236});
-    }
-    int at(int x, int y) const { return picture.indexed().pixelIndex(x, y); }
-    // The picture's table entries at the points.
-    std::vector<int> entries(const std::vector<QPoint>& points) const {
-        std::vector<int> out;
-        for (const QPoint p : points)
-            out.push_back(at(p.x(), p.y()));
-        return out;
-    }
-    static void expectDisplayInStep(const SitePicture& shown) {
-        EXPECT_EQ(shown.display(), shown.indexed().convertToFormat(QImage::Format_RGB32));
-    }
-    static QImage render(const MapViewport& viewport, const SitePicture* shown) {
-        static const QImage crosshair = ViewArt::load().crosshair;
-        return renderImage({240, 268}, [&](QPainter& painter, const QRect& rect) {
-            paintMapScreen(painter, rect, viewport, shown, crosshair);
-        });
-    }
-};
+// The picture one to one, with its marks.
+QImage actualSize(const SitePicture& picture) {
+    QImage image(picture.width(), picture.height(), QImage::Format_RGB32);
+    image.fill(Unpainted);
+    const Rect all{0, 0, picture.width(), picture.height()};
+    picture.render(image, all, all);
+    return image;
+}
 
-TEST_F(ViewRender, PictureKeepsTheColorTableAndTurnsABottomUpPlanUpright) {
-    ASSERT_EQ(picture.indexed().colorCount(), 256);
-    EXPECT_EQ(picture.indexed().color(250), Red);
-    EXPECT_EQ(picture.indexed().color(7), qRgb(7, 7, 7));
+QImage renderMap(const MapViewport& viewport, const SitePicture* shown, QSize size = {240, 268},
+                 bool withCrosshair = true) {
+    static const QImage crosshair = ViewArt::load().crosshair;
+    QImage frame;
+    return renderImage(size, [&](QPainter& painter, const QRect& rect) {
+        paintMapScreen(painter, rect, viewport, shown, withCrosshair ? crosshair : QImage(), frame);
+    });
+}
 
-    SiteBitmap plan = test::testPlan(13, 7); // pixel (x, y) is x + 3 * y
+TEST(SitePicture, KeepsTheColorTableTurnsABottomUpPlanUprightAndRefusesAShortPlan) {
+    SiteBitmap plan = test::testPlan(13, 7); // pixel (x, y) is x + 3 * y, grey x + 3 * y
     plan.topDown = false;                    // the stored rows now run upwards
     const SitePicture upright(plan);
-    ASSERT_EQ(upright.indexed().size(), QSize(13, 7));
-    EXPECT_EQ(upright.indexed().pixelIndex(12, 0), 30);
-    EXPECT_EQ(upright.indexed().pixelIndex(5, 6), 5);
-    expectDisplayInStep(upright);
+    ASSERT_EQ(std::pair(upright.width(), upright.height()), std::pair(13, 7));
+    EXPECT_EQ(upright.planPixel(12, 0), qRgb(30, 30, 30));
+    EXPECT_EQ(upright.planPixel(5, 6), qRgb(5, 5, 5));
+    EXPECT_EQ(actualSize(upright).pixel(12, 0), qRgb(30, 30, 30));
 
-    // A plan without all its pixels gives an empty picture that ignores marks.
+    // A plan without all its pixels gives an empty picture that draws nothing.
     plan.pixels.pop_back();
     SitePicture empty(plan);
-    EXPECT_TRUE(empty.indexed().isNull());
-    EXPECT_TRUE(empty.display().isNull());
-    empty.drawMark(3, 3, -30);
-    empty.eraseMark({0, 0, 30, 30});
+    EXPECT_TRUE(empty.isNull());
+    empty.addMark(3, 3, -30);
+    QImage untouched(20, 20, QImage::Format_RGB32);
+    untouched.fill(Unpainted);
+    empty.render(untouched, {0, 0, 20, 20}, {0, 0, 13, 7});
+    EXPECT_EQ(untouched.pixel(3, 3), Unpainted);
 }
 
-// The disc fills the box (x - 10, y - 10)-(x + 10, y + 10) without its right
-// and bottom edges, and leaves the box's corners, in the table entry nearest
-// its band's colours, fill and outline alike; drawMarkIn follows its box,
-// and erasing whitens the whole disc in its box.
-TEST_F(ViewRender, MarkIsADiscInItsBandsNearestEntryAndEraseWhitensIt) {
+// On a grey-scale plan each band shows its legend colour exactly; the disc
+// fills the box (x - 10, y - 10)-(x + 10, y + 10) without its right and
+// bottom edges, and removing a mark shows the plan beneath it again.
+TEST(SitePicture, MarksAreDiscsInTheirBandsExactColoursAndRemovingOneShowsThePlan) {
+    SitePicture picture(greyPlan(120, 60));
     const int rssiOfBand[RssiBandCount] = {-30, -45, -55, -65, -75, -120};
+    for (int band = 0; band < RssiBandCount; ++band)
+        picture.addMark(10 + 20 * band, 30, rssiOfBand[band]);
+    QImage image = actualSize(picture);
     for (int band = 0; band < RssiBandCount; ++band) {
-        picture.drawMark(30, 20, rssiOfBand[band]);
-        EXPECT_EQ(entries({{30, 20}, {20, 20}}), std::vector<int>(2, TintedBandEntry[band]))
+        const RgbColor legend = RssiBands[static_cast<std::size_t>(band)].brush;
+        EXPECT_EQ(image.pixel(10 + 20 * band, 30), qRgb(legend.red, legend.green, legend.blue))
             << "band " << band + 1;
-        expectDisplayInStep(picture);
     }
-    // dx, dy from the centre, painted or not.
-    const int cases[][3] = {{-10, 0, 1}, {9, 0, 1},     {0, -10, 1}, {0, 9, 1},
-                            {-7, -7, 1}, {10, 0, 0},    {-11, 0, 0}, {0, 10, 0},
-                            {0, -11, 0}, {-10, -10, 0}, {9, 9, 0}};
+    // dx, dy from the centre of the mark at (50, 30), painted or not.
+    const int cases[][3] = {{-10, 0, 1}, {9, 0, 1},  {0, -10, 1}, {0, 9, 1},
+                            {-7, -7, 1}, {0, 10, 0}, {0, -11, 0}, {-10, -10, 0}};
     for (const auto& [dx, dy, painted] : cases)
-        EXPECT_EQ(at(30 + dx, 20 + dy) != Grey, painted == 1) << dx << "," << dy;
-    picture.drawMarkIn({60, 10, 80, 30}, -45);
-    EXPECT_EQ(entries({{70, 20}, {60, 20}, {70, 30}, {60, 10}}),
-              (std::vector<int>{TintedBandEntry[1], TintedBandEntry[1], Grey, Grey}));
+        EXPECT_EQ(image.pixel(50 + dx, 30 + dy) != PlanColor, painted == 1) << dx << "," << dy;
 
-    picture.eraseMark({15, 5, 45, 35});
-    EXPECT_EQ(entries({{30, 20}, {20, 20}, {30, 10}, {15, 20}, {44, 20}, {45, 20}, {15, 5}}),
-              (std::vector<int>{255, 255, 255, 255, 255, Grey, Grey}));
-    expectDisplayInStep(picture);
+    // Two marks at one place: the earliest goes first, the later shows.
+    picture.addMark(50, 30, -30);
+    EXPECT_TRUE(picture.removeMark(50, 30));
+    EXPECT_EQ(actualSize(picture).pixel(50, 30), Red);
+    EXPECT_TRUE(picture.removeMark(50, 30));
+    EXPECT_FALSE(picture.removeMark(50, 30));
+    image = actualSize(picture);
+    EXPECT_EQ(pixels(image, {{50, 30}, {41, 30}, {58, 30}, {30, 30}}),
+              (std::vector<QRgb>{PlanColor, PlanColor, PlanColor, qRgb(255, 128, 0)}));
+    EXPECT_EQ(picture.markCount(), RssiBandCount - 1u);
 }
 
-TEST_F(ViewRender, MarksAreClippedToThePictureEvenAtExtremeCoordinates) {
-    const QImage before = picture.indexed().copy();
+TEST(SitePicture, MarksAreClippedToThePictureEvenAtExtremeCoordinates) {
+    SitePicture picture(greyPlan(227, 236));
+    const QImage before = actualSize(picture);
     const std::int32_t far[][2] = {
         {-10, 15},    {237, 15},    {20, -10},    {20, 246},          {INT_MIN, 0},
         {INT_MAX, 0}, {0, INT_MIN}, {0, INT_MAX}, {INT_MIN, INT_MIN}, {INT_MAX, INT_MAX}};
     for (const auto& [x, y] : far)
-        picture.drawMark(x, y, -30);
-    picture.drawMarkIn({INT_MIN, INT_MIN, INT_MIN + 1, INT_MIN + 1}, -30);
-    picture.eraseMark({-100, -100, -1, -1});
-    picture.eraseMark({5, 5, 5, 25});
-    picture.eraseMark({25, 25, 5, 5});
-    EXPECT_EQ(picture.indexed(), before);
+        picture.addMark(x, y, -30);
+    EXPECT_EQ(actualSize(picture), before);
 
-    picture.drawMark(3, 3, -30);
-    picture.drawMark(226, 235, -30);
-    const int red = TintedBandEntry[0];
-    EXPECT_EQ(entries({{0, 3}, {3, 0}, {12, 3}, {13, 3}, {226, 235}}),
-              (std::vector<int>{red, red, red, Grey, red}));
-    expectDisplayInStep(picture);
-    picture.drawMarkIn({INT_MIN, INT_MIN, INT_MAX, INT_MAX}, -45);
-    EXPECT_EQ(entries({{0, 0}, {226, 235}}), std::vector<int>(2, TintedBandEntry[1]));
+    picture.addMark(3, 3, -30);
+    picture.addMark(226, 235, -30);
+    EXPECT_EQ(pixels(actualSize(picture), {{0, 3}, {3, 0}, {12, 3}, {13, 3}, {226, 235}}),
+              (std::vector<QRgb>{Red, Red, Red, PlanColor, Red}));
 }
 
-TEST_F(ViewRender, MapFullViewShowsTheDiscInPlaceAndOnlyTheCrosshairsBlack) {
-    picture.drawMark(50, 60, -30);
-    const QImage image = render(full, &picture);
-    // The disc's centre lies at 50 * 240 / 227, 60 * 268 / 236. The ring,
-    // 13 pixels right of and above the centre, is black; the centre itself
-    // and the cross-hair's corner show the map.
-    EXPECT_EQ(
-        pixels(image,
-               {{53, 68}, {67, 68}, {239, 267}, {133, 134}, {120, 121}, {120, 134}, {104, 118}}),
-        (std::vector<QRgb>{Red, PlanColor, PlanColor, Black, Black, PlanColor, PlanColor}));
+// The extent of the colour's pixels on the row and on the column through
+// a point: both equal for a round disc.
+std::pair<int, int> extents(const QImage& image, QPoint centre, QRgb color) {
+    int across = 0;
+    int down = 0;
+    for (int x = 0; x < image.width(); ++x)
+        across += image.pixel(x, centre.y()) == color ? 1 : 0;
+    for (int y = 0; y < image.height(); ++y)
+        down += image.pixel(centre.x(), y) == color ? 1 : 0;
+    return {across, down};
 }
 
-TEST_F(ViewRender, MapPanPastTheLeftEdgeLeavesAWhiteMarginAndZoomStretches) {
-    picture.drawMark(113, 118, -30);
-    MapViewport viewport = full;
+// A wide plan in a square window keeps its shape: white above and below,
+// round discs where a tap would take them, and only the cross-hair's ring
+// black.
+TEST(MapScreen, APlanKeepsItsProportionsAndItsDiscsAreRound) {
+    SitePicture picture(greyPlan(300, 150));
+    picture.addMark(60, 75, -30);
+    MapViewport viewport = showingAll(300, 150);
+    const QImage image = renderMap(viewport, &picture, {240, 240});
+    // 300 x 150 at 0.8 window pixels a picture pixel: rows 60 to 180.
+    EXPECT_EQ(pixels(image, {{100, 59}, {100, 60}, {100, 179}, {100, 180}}),
+              (std::vector<QRgb>{White, PlanColor, PlanColor, White}));
+    const auto probe = viewport.screenToMap({0, 0, 240, 240}, 48, 120);
+    ASSERT_TRUE(probe);
+    EXPECT_EQ(*probe, (MapPoint{60, 75}));
+    EXPECT_EQ(image.pixel(48, 120), Red);
+    const auto [across, down] = extents(image, {48, 120}, Red);
+    EXPECT_EQ(across, down);
+    EXPECT_NEAR(across, 16, 1); // 20 picture pixels at 0.8
+    EXPECT_EQ(pixels(image, {{133, 120}, {120, 107}}), (std::vector<QRgb>{Black, Black}));
+}
+
+TEST(MapScreen, PanPastTheLeftEdgeLeavesAWhiteMarginAndZoomEnlargesTheMarks) {
+    SitePicture picture(greyPlan(227, 236));
+    picture.addMark(113, 118, -30);
+    MapViewport viewport = showingAll(227, 236);
     viewport.panLeft(10);
-    QImage image = render(viewport, &picture);
-    EXPECT_EQ(pixels(image, {{9, 0}, {9, 134}, {9, 267}, {10, 0}, {10, 134}, {10, 267}, {239, 0}}),
-              (std::vector<QRgb>{White, White, White, PlanColor, PlanColor, PlanColor, PlanColor}));
+    QImage image = renderMap(viewport, &picture);
+    EXPECT_EQ(pixels(image, {{9, 134}, {10, 134}, {239, 134}}),
+              (std::vector<QRgb>{White, PlanColor, PlanColor}));
 
-    // Zoomed in, the 20-pixel mark at the centre spans about 40 window pixels.
-    viewport = full;
+    // Zoomed in, the 20-pixel mark at the centre spans about 42 window
+    // pixels each way (shown without the cross-hair over it).
+    viewport = showingAll(227, 236);
     viewport.zoomIn();
-    image = render(viewport, &picture);
-    EXPECT_EQ(pixels(image, {{120 - 18, 134}, {120 + 17, 134}, {120 - 24, 134}, {0, 0}}),
-              (std::vector<QRgb>{Red, Red, PlanColor, PlanColor}));
+    image = renderMap(viewport, &picture, {240, 268}, false);
+    const auto [across, down] = extents(image, {120, 134}, Red);
+    EXPECT_NEAR(across, 42, 1);
+    EXPECT_NEAR(down, 42, 1);
 }
 
-TEST_F(ViewRender, MapWithoutAPictureOrAVisibleRangeIsWhiteButTheCrosshair) {
+TEST(MapScreen, WithoutAPictureOrAVisibleRangeIsWhiteButTheCrosshair) {
+    SitePicture picture(greyPlan(227, 236));
+    const MapViewport full = showingAll(227, 236);
     const SitePicture emptyPicture(test::testPlan(0, 0));
     const MapViewport emptyRange; // before any site: all zero
     MapViewport collapsed = full;
@@ -204,7 +213,7 @@ TEST_F(ViewRender, MapWithoutAPictureOrAVisibleRangeIsWhiteButTheCrosshair) {
                                                                        {&emptyRange, &picture},
                                                                        {&collapsed, &picture}};
     for (const auto& [viewport, shown] : cases) {
-        EXPECT_EQ(pixels(render(*viewport, shown), {{0, 0}, {239, 267}, {120, 134}, {133, 134}}),
+        EXPECT_EQ(pixels(renderMap(*viewport, shown), {{0, 0}, {239, 267}, {120, 134}, {133, 134}}),
                   (std::vector<QRgb>{White, White, White, Black}));
     }
 }
@@ -270,16 +279,33 @@ TEST(SurveyScreen, GridOfSevenColumnsInTwoRowsHighlightsOnlyTheScannedChannel) {
 
 // Rows lie 20 pixels apart from y = 70 and stop once a row's top would lie
 // below the height less 20, counted in layout pixels.
-TEST(SurveyScreen, RowsStopNearTheBottom) {
-    const std::vector<SurveyRow> rows(14, {11, "00112233AABB", "office", -51});
-    const std::pair<QSize, int> cases[] = {{{240, 269}, 9}, {{240, 270}, 10}, {{480, 540}, 10}};
-    for (const auto& [client, expectedRows] : cases) {
-        const QImage image = renderSurvey(client, 0, rows);
-        const int s = client.width() / 240;
+// As many rows as fit above the bottom; when some do not, the last place
+// counts them (text that stops short of the RSSI column).
+TEST(SurveyScreen, RowsStopNearTheBottomAndTheRestAreCounted) {
+    struct Case {
+        QSize client;
+        std::size_t rows;
+        int places;
+        bool counted;
+    };
+    const Case cases[] = {{{240, 269}, 14, 9, true},
+                          {{240, 270}, 14, 10, true},
+                          {{240, 270}, 10, 10, false},
+                          {{480, 540}, 14, 10, true},
+                          {{240, 100}, 3, 1, true}};
+    for (const Case& c : cases) {
+        const QImage image = renderSurvey(
+            c.client, 0, std::vector<SurveyRow>(c.rows, {11, "00112233AABB", "office", -51}));
+        const int s = c.client.width() / 240;
         int drawn = 0;
-        for (int y = 70; y < 70 + 20 * 14; y += 20)
+        int withRssi = 0;
+        for (int y = 70; y < 70 + 20 * 14; y += 20) {
             drawn += countPixels(image, {20 * s, y * s, 80 * s, 15 * s}, lit) > 0 ? 1 : 0;
-        EXPECT_EQ(drawn, expectedRows) << client.width() << " x " << client.height();
+            withRssi += countPixels(image, {190 * s, y * s, 30 * s, 15 * s}, lit) > 0 ? 1 : 0;
+        }
+        EXPECT_EQ(std::pair(drawn, withRssi),
+                  std::pair(c.places, c.counted ? c.places - 1 : c.places))
+            << c.client.width() << " x " << c.client.height() << ", " << c.rows << " rows";
     }
 }
 

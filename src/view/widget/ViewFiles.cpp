@@ -83,7 +83,9 @@ bool CMarlowView::openSiteFile(const std::string& path, KeepPointsQuestion quest
     const WaitCursor busy;
     std::unique_ptr<SitePicture> picture;
     try {
-        picture = std::make_unique<SitePicture>(pending->site.bitmap);
+        // The picture takes the plan's pixels over: a large plan is never
+        // held twice.
+        picture = std::make_unique<SitePicture>(std::move(pending->site.bitmap));
     } catch (const std::bad_alloc&) {
         showSiteError(outOfMemoryError());
         return false;
@@ -95,26 +97,30 @@ bool CMarlowView::openSiteFile(const std::string& path, KeepPointsQuestion quest
     m_navigation.setRange(bounds);
     m_navigation.syncBars();
     const MarkSink drawMark = [this](std::int32_t x, std::int32_t y, int rssi) {
-        m_picture->drawMark(x, y, rssi);
+        m_picture->addMark(x, y, rssi);
     };
     bool damaged = false;
+    std::int32_t lastX = 0;
+    std::int32_t lastY = 0;
     if (restore) {
-        // Replayed deletions whiten marks as a live one does, around the
-        // position the point was picked at.
+        // Replayed deletions remove their points' marks as a live one does.
         const RestoredWork restored = m_session.restoreSite(
-            std::move(pending).value(), drawMark, [this](std::int32_t x, std::int32_t y) {
-                m_picture->eraseMark(MapViewport::eraseRectAt(x, y));
-            });
+            std::move(pending).value(), drawMark,
+            [this](std::int32_t x, std::int32_t y) { m_picture->removeMark(x, y); });
         damaged = restored.damaged;
         // The panes count the restored points as they counted them live.
-        if (restored.points > 0)
-            QCoreApplication::postEvent(
-                window(),
-                new MessageEvent(m_context.statusMessage,
-                                 static_cast<std::uintptr_t>(restored.lastX), restored.lastY));
+        if (restored.points > 0) {
+            lastX = restored.lastX;
+            lastY = restored.lastY;
+        }
     } else {
         m_session.adoptSite(std::move(pending).value(), keep, drawMark);
     }
+    // The panes start over with the site: its counts, and the last point's
+    // position or none. Sent, not posted, so that no point taken before the
+    // event came round is shown with the open's position.
+    MessageEvent reset(m_context.statusMessage, static_cast<std::uintptr_t>(lastX), lastY);
+    QCoreApplication::sendEvent(window(), &reset);
     screenMode = ScreenMode::MapScreen;
     repaint();
     if (tellEndedEarly)

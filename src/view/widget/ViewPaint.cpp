@@ -21,7 +21,7 @@ void CMarlowView::paintEvent(QPaintEvent*) {
     QPainter painter(viewport());
     const AnalyzerLink* analyzer = m_session.link();
     if (screenMode == ScreenMode::MapScreen) {
-        paintMapScreen(painter, client, m_viewport, m_picture.get(), m_art.crosshair);
+        paintMapScreen(painter, client, m_viewport, m_picture.get(), m_art.crosshair, m_mapFrame);
     } else if (screenMode == ScreenMode::SurveyScreen) {
         radarFrame = radarFrame >= RadarFrameLimit ? 0 : radarFrame + 1;
         paintSurveyScreen(

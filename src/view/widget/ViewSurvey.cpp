@@ -65,7 +65,9 @@ void CMarlowView::inspectAt(QPoint point) {
         return;
     if (runPointInfoDialog(window(), *m_session.site())) {
         m_session.removeSelectedPoint();
-        m_picture->eraseMark(m_viewport.eraseRect());
+        const SiteState& site = *m_session.site();
+        m_picture->removeMark(static_cast<std::int32_t>(site.selX),
+                              static_cast<std::int32_t>(site.selY));
         repaint();
         warnIfJournalFails();
     }
@@ -128,7 +130,7 @@ void CMarlowView::onDrawMessage() {
                                             BoxButtons::Ok,
                                             {}});
         }
-        m_picture->drawMarkIn(m_viewport.markRect(), point->bestRssi);
+        m_picture->addMark(m_session.site()->newX, m_session.site()->newY, point->bestRssi);
         QCoreApplication::postEvent(
             window(), new MessageEvent(m_context.statusMessage,
                                        static_cast<std::uintptr_t>(m_viewport.centerX()),
