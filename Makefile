@@ -7,7 +7,8 @@ ASAN_BUILD ?= build-asan
 PACKAGES := g++ cmake ninja-build make qt6-base-dev qt6-multimedia-dev \
             libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core \
             nlohmann-json3-dev clang-14 libclang-rt-14-dev clang-format clang-tidy git \
-            libnl-3-dev libnl-genl-3-dev libsystemd-dev dbus-daemon libcap2-bin python3
+            libnl-3-dev libnl-genl-3-dev libsystemd-dev dbus-daemon libcap2-bin python3 \
+            dpkg-dev desktop-file-utils shared-mime-info libglib2.0-bin
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 CMAKE_FLAGS ?=
 ifneq ($(CI),)
@@ -15,7 +16,7 @@ CMAKE_FLAGS += -DMARLOW_WERROR=ON
 endif
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps configure build test demo sanitize tsan fuzz check bench soak format clean
+.PHONY: all deps configure build test demo deb sanitize tsan fuzz check bench soak format clean
 
 all: build
 
@@ -45,6 +46,11 @@ test: build
 
 demo: build
 	$(BUILD)/src/shell/marlow --demo
+
+# The Debian package, in $(BUILD): what `cmake --install` installs, under
+# /usr, depending on the packages of the libraries the programs link.
+deb: build
+	cd $(BUILD) && cpack -G DEB
 
 # The Qt-free core under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize: deps

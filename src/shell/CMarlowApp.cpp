@@ -76,8 +76,14 @@ bool CMarlowApp::initInstance(const StartOptions& options, const QElapsedTimer& 
         std::fprintf(stderr, "marlow: window shown %lld ms after launch\n",
                      static_cast<long long>(sinceLaunch.elapsed()));
 
-    if (!site.empty())
+    if (!site.empty()) {
+        // Named before the open, whose questions may wait for the surveyor:
+        // the demo's sample is looked for in two places, and a launcher
+        // passes a path as it likes.
+        if (options.reportStartup)
+            std::fprintf(stderr, "marlow: opening site %s\n", site.c_str());
         view->openSiteFile(site, question);
+    }
     return true;
 }
 

@@ -26,7 +26,8 @@ struct StartOptions {
     // A site file to open once the window is shown; empty: none (with
     // --demo: the sample office).
     std::string sitePath;
-    // Print how long the window took to appear (MARLOW_STARTUP_REPORT set).
+    // Print how long the window took to appear, and the path of the site
+    // given (or the demo's) as it is opened (MARLOW_STARTUP_REPORT set).
     bool reportStartup = false;
 };
 

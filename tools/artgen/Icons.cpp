@@ -17,7 +17,6 @@ namespace marlow::artgen {
 namespace {
 
 constexpr int IconSize = 16;
-constexpr int AppIconSize = 64;
 const QColor Outline(40, 40, 48);
 
 QImage blankIcon(int size) {
@@ -149,10 +148,13 @@ QImage aboutIcon() {
     return discWithGlyph(QStringLiteral("i"));
 }
 
-QImage appIcon() {
-    QImage image = blankIcon(AppIconSize);
+QImage appIcon(int size) {
+    QImage image = blankIcon(size);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
+    // Drawn as vectors on the 64 x 64 grid, so every size is sharp.
+    const double scale = static_cast<double>(size) / AppIconSize;
+    p.scale(scale, scale);
     QLinearGradient sky(QPointF(0, 0), QPointF(0, AppIconSize));
     sky.setColorAt(0.0, QColor(30, 80, 140));
     sky.setColorAt(1.0, QColor(8, 24, 52));
