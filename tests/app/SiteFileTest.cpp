@@ -44,8 +44,7 @@ TEST(SiteFiles, OpenAsksToKeepThePointsPaintsThemAndSaveSiteDataWritesTheStore) 
     EXPECT_FALSE(view.openSiteFile(dir.file("notes.tws")));
     EXPECT_EQ(program.boxes.texts(),
               std::vector{box("Not a Site File.", "File Error", BoxIcon::Error)});
-    EXPECT_EQ(std::pair(view.picture(), pictureOf(view)),
-              std::pair(picture, pictureBefore));
+    EXPECT_EQ(std::pair(view.picture(), pictureOf(view)), std::pair(picture, pictureBefore));
 
     // Shown at twice its size the site maps (110, 90) to (55, 45), nearer
     // the point at (80, 50), which is deleted.
