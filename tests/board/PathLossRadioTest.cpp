@@ -24,10 +24,9 @@ TEST(PathLossRadio, FollowsTheLogDistanceLaw) {
     const PathLossRadio model(withLoss({})); // -30 dBm at 1 m, n = 3, 20 pixels a metre
     // Pixels away, transmit power, mean RSSI.
     const std::tuple<double, double, double> cases[] = {
-        {10, 0, -30},   // inside a metre counts as a metre
-        {200, 0, -60},  // ten metres
-        {2000, 0, -90}, // a hundred metres
-        {200, 6, -54},  // transmit power adds
+        {10, 0, -30},  // inside a metre counts as a metre
+        {200, 0, -60}, // ten metres
+        {200, 6, -54}, // transmit power adds
     };
     for (const auto& [pixels, txPower, expected] : cases)
         EXPECT_NEAR(model.meanRssi(apAt(pixels, txPower), {0, 0}), expected, 1e-9) << pixels;

@@ -339,25 +339,19 @@ TEST_F(SiteFile, FailedWritesLeaveThePreviousFile) {
         EXPECT_EQ(test::readBytes(path()), before);
         EXPECT_EQ(state.header, headerBefore);
     };
-    // Writes stopped in the floor plan, in the signature and in the survey
-    // data.
+    // A write stopped part of the way: the save writes the whole new file in
+    // one go, so where it stops makes no difference.
     auto save = [&](SiteFileState& saved) {
         return saveSiteData(path(), saved, store, BlankSignature(), SaveTime);
     };
-    for (rlim_t limit : {rlim_t{1000}, rlim_t{before.size() - 1000}, rlim_t{before.size() + 500}})
-        expectRefused(underFileSizeLimit(limit, [&] { return save(state); }), std::strerror(EFBIG));
-    // A signature block that would overwrite the header, the floor plan or
-    // the survey data is not written at all.
-    const std::pair<std::uint32_t, const char*> signatures[] = {
-        {100, "overlaps the header"},
-        {1000, "overlaps the floor plan"},
-        {1341, "runs into the survey data"},
-    };
-    for (const auto& [offset, why] : signatures) {
-        SiteFileState moved = state;
-        writeU32(&moved.header[header::SignatureOffset], offset);
-        expectRefused(save(moved), why);
-    }
+    expectRefused(underFileSizeLimit(before.size() - 1000, [&] { return save(state); }),
+                  std::strerror(EFBIG));
+    // A signature block that would overwrite another region is not written
+    // at all. Which overlaps are refused is SiteLayout's test; this one needs
+    // the plan's size from the opened file.
+    SiteFileState moved = state;
+    writeU32(&moved.header[header::SignatureOffset], 1000);
+    expectRefused(save(moved), "overlaps the floor plan");
     // The full rewrite without its bitmap, with one that runs into the survey
     // data, and stopped while it copies the bitmap.
     const std::string bitmap = dir.file("tmpsite.bmp");
