@@ -1,6 +1,8 @@
 // artgen: draws the program's pictures and synthesises its sounds into the
 // directory given on the command line, from which they are compiled into
-// the program's resources.
+// the program's resources. With --command-icons SCALE it draws only the
+// command bar's icons, at SCALE times their 16-pixel size, for the window
+// to scale down from when its icons are larger than that.
 #include "Icons.h"
 #include "Pictures.h"
 #include "Sounds.h"
@@ -8,55 +10,86 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <functional>
+#include <vector>
 
-int main(int argc, char** argv) {
-    using namespace marlow::artgen;
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: artgen OUTPUT-DIRECTORY\n");
-        return 2;
-    }
-    // Text in the icons needs the font machinery, but never a screen.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    const QDir dir(QString::fromLocal8Bit(argv[1]));
-    if (!dir.mkpath(QStringLiteral("."))) {
-        std::fprintf(stderr, "artgen: cannot create %s\n", argv[1]);
-        return 1;
-    }
+namespace {
 
-    const std::pair<const char*, std::function<QImage()>> pictures[] = {
+using namespace marlow::artgen;
+
+using Pictures = std::vector<std::pair<const char*, std::function<QImage()>>>;
+
+Pictures commandIcons(int scale) {
+    return {
+        {"open.png", [scale] { return openIcon(scale); }},
+        {"save.png", [scale] { return saveIcon(scale); }},
+        {"colors.png", [scale] { return colorsIcon(scale); }},
+        {"zoomin.png", [scale] { return zoomInIcon(scale); }},
+        {"zoomout.png", [scale] { return zoomOutIcon(scale); }},
+        {"help.png", [scale] { return helpIcon(scale); }},
+        {"about.png", [scale] { return aboutIcon(scale); }},
+    };
+}
+
+Pictures everyPicture() {
+    Pictures pictures = {
         {"crosshair.png", crosshairPicture},
         {"radar139.png", [] { return radarPicture(45.0); }},
         {"radar140.png", [] { return radarPicture(135.0); }},
         {"radar141.png", [] { return radarPicture(225.0); }},
         {"radar142.png", [] { return radarPicture(315.0); }},
         {"splash.png", splashPicture},
-        {"open.png", openIcon},
-        {"save.png", saveIcon},
-        {"colors.png", colorsIcon},
-        {"zoomin.png", zoomInIcon},
-        {"zoomout.png", zoomOutIcon},
-        {"help.png", helpIcon},
-        {"about.png", aboutIcon},
         {"app.png", appIcon},
     };
-    bool ok = true;
-    for (const auto& [name, draw] : pictures) {
-        if (!draw().save(dir.filePath(QString::fromLatin1(name)), "png")) {
-            std::fprintf(stderr, "artgen: cannot write %s\n", name);
-            ok = false;
-        }
-    }
+    const Pictures icons = commandIcons(1);
+    pictures.insert(pictures.end(), icons.begin(), icons.end());
+    return pictures;
+}
+
+bool writeSounds(const QDir& dir) {
     const std::pair<const char*, std::function<std::vector<std::uint8_t>()>> sounds[] = {
         {"ping.wav", pingSamples},
         {"redalert.wav", redAlertSamples},
     };
+    bool ok = true;
     for (const auto& [name, synthesise] : sounds) {
         if (!writeWave(dir.filePath(QString::fromLatin1(name)).toStdString(), synthesise())) {
             std::fprintf(stderr, "artgen: cannot write %s\n", name);
             ok = false;
         }
     }
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const bool iconsOnly = argc == 4 && std::strcmp(argv[1], "--command-icons") == 0;
+    const int scale = iconsOnly ? std::atoi(argv[2]) : 1;
+    if ((argc != 2 && !iconsOnly) || scale < 1) {
+        std::fprintf(stderr, "usage: artgen [--command-icons SCALE] OUTPUT-DIRECTORY\n");
+        return 2;
+    }
+    const char* output = argv[argc - 1];
+    // Text in the icons needs the font machinery, but never a screen.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    const QDir dir(QString::fromLocal8Bit(output));
+    if (!dir.mkpath(QStringLiteral("."))) {
+        std::fprintf(stderr, "artgen: cannot create %s\n", output);
+        return 1;
+    }
+
+    bool ok = true;
+    for (const auto& [name, draw] : iconsOnly ? commandIcons(scale) : everyPicture()) {
+        if (!draw().save(dir.filePath(QString::fromLatin1(name)), "png")) {
+            std::fprintf(stderr, "artgen: cannot write %s\n", name);
+            ok = false;
+        }
+    }
+    if (!iconsOnly)
+        ok = writeSounds(dir) && ok;
     return ok ? 0 : 1;
 }
