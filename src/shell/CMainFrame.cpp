@@ -1,8 +1,10 @@
-// The main frame: its layout, the command bar, the status refresh and the
-// shutdown on minimise.
+// The main frame: its layout, the command bar, scaling with the window, the
+// status refresh and the shutdown on minimise.
 #include "shell/CMainFrame.h"
 
 #include "dialogs/Dialogs.h"
+#include "shell/CommandIcon.h"
+#include "shell/FrameScale.h"
 #include "view/ArtPaths.h"
 #include "view/widget/CommandIds.h"
 #include "view/widget/MessageBoxes.h"
@@ -22,6 +24,9 @@ namespace {
 struct CommandButton {
     int id;
     const char* icon;
+    // The same picture drawn eight times as large, among the shell's own
+    // resources, for larger icons and denser screens.
+    const char* largeIcon;
     // The command's prompt, which names the button's action.
     const char* prompt;
     const char* toolTip;
@@ -29,16 +34,16 @@ struct CommandButton {
 
 // In the order of the bar, left to right.
 constexpr CommandButton CommandButtons[] = {
-    {command::OpenSite, art::OpenIcon, "Open a Site", "Open a Site File"},
-    {command::SaveSiteData, art::SaveIcon, "Save Site Data", "Save Site File"},
-    {command::ColorRanges, art::ColorsIcon, "Color Ranges", "RSSI Color Scale"},
-    {command::ZoomIn, art::ZoomInIcon, "Zoom In", "Zoom In"},
-    {command::ZoomOut, art::ZoomOutIcon, "Zoom Out", "Zoom Out"},
-    {command::Help, art::HelpIcon, "Help", "Help"},
-    {command::About, art::AboutIcon, "About", "About"},
+    {command::OpenSite, art::OpenIcon, ":/art/large/open.png", "Open a Site", "Open a Site File"},
+    {command::SaveSiteData, art::SaveIcon, ":/art/large/save.png", "Save Site Data",
+     "Save Site File"},
+    {command::ColorRanges, art::ColorsIcon, ":/art/large/colors.png", "Color Ranges",
+     "RSSI Color Scale"},
+    {command::ZoomIn, art::ZoomInIcon, ":/art/large/zoomin.png", "Zoom In", "Zoom In"},
+    {command::ZoomOut, art::ZoomOutIcon, ":/art/large/zoomout.png", "Zoom Out", "Zoom Out"},
+    {command::Help, art::HelpIcon, ":/art/large/help.png", "Help", "Help"},
+    {command::About, art::AboutIcon, ":/art/large/about.png", "About", "About"},
 };
-
-constexpr int ButtonImageSize = 16;
 
 // A message parameter's low 16 bits, read as a signed number.
 int signedLowWord(std::uintptr_t value) {
@@ -50,6 +55,7 @@ int signedLowWord(std::uintptr_t value) {
 CMainFrame::CMainFrame(const ViewContext& context) : m_statusMessage(context.statusMessage) {
     setWindowTitle(QString::fromLatin1(AppTitle));
     setWindowIcon(QIcon(QString::fromLatin1(art::AppIcon)));
+    setMinimumSize(MinimumFrameSize);
 
     auto* client = new QWidget(this);
     auto* column = new QVBoxLayout(client);
@@ -68,7 +74,8 @@ CMainFrame::CMainFrame(const ViewContext& context) : m_statusMessage(context.sta
     connect(exit, &QAction::triggered, this, &QWidget::close);
     addAction(exit);
 
-    resize(InitialWidth, InitialHeight);
+    resize(HandheldSize);
+    applyScale();
     m_view->setFocus();
 }
 
@@ -78,16 +85,22 @@ void CMainFrame::buildCommandBar() {
     m_commandBar = new QToolBar(QStringLiteral("Command bar"), this);
     m_commandBar->setMovable(false);
     m_commandBar->setFloatable(false);
-    m_commandBar->setIconSize({ButtonImageSize, ButtonImageSize});
     m_commandBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
     for (const CommandButton& button : CommandButtons) {
-        QAction* action = m_commandBar->addAction(QIcon(QString::fromLatin1(button.icon)),
+        QAction* action = m_commandBar->addAction(commandIcon(button.icon, button.largeIcon),
                                                   QString::fromLatin1(button.prompt));
         action->setToolTip(QString::fromLatin1(button.toolTip));
         action->setData(button.id);
         connect(action, &QAction::triggered, this, [this, id = button.id] { dispatchCommand(id); });
     }
     addToolBar(Qt::BottomToolBarArea, m_commandBar);
+}
+
+void CMainFrame::applyScale() {
+    const double scale = frameScale(size());
+    const int icon = commandIconSize(scale);
+    m_commandBar->setIconSize({icon, icon});
+    m_statusPanes->setScale(scale);
 }
 
 void CMainFrame::dispatchCommand(int id) {
@@ -150,6 +163,11 @@ void CMainFrame::changeEvent(QEvent* event) {
         m_view->stopLink();
         close();
     }
+}
+
+void CMainFrame::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    applyScale();
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

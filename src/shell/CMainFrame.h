@@ -1,9 +1,10 @@
 // CMainFrame: the program's only top-level window. It hosts the map view,
 // the status panes directly above the command bar at the bottom edge, and
-// the command bar's seven buttons, and runs their commands. It shows
-// the survey counters when the view posts MARL_STATUS_UPDATE, and turns
-// minimising into shutdown: the serial link is stopped, then the window
-// closes and the program ends.
+// the command bar's seven buttons, and runs their commands. The bar's icons
+// and the panes grow with the window as the map does. It shows the survey
+// counters when the view posts MARL_STATUS_UPDATE, and turns minimising
+// into shutdown: the serial link is stopped, then the window closes and the
+// program ends.
 #pragma once
 
 #include "shell/StatusPanes.h"
@@ -20,10 +21,7 @@ class MessageEvent;
 
 class CMainFrame final : public QMainWindow {
 public:
-    // The handheld's screen, the size the window opens at.
-    static constexpr int InitialWidth = 240;
-    static constexpr int InitialHeight = 320;
-
+    // The frame opens at the handheld's 240 x 320.
     explicit CMainFrame(const ViewContext& context);
     ~CMainFrame() override;
 
@@ -38,6 +36,7 @@ public:
 protected:
     bool event(QEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     // Closing (the window's button, Exit, Ctrl+Q) asks about unsaved points.
     void closeEvent(QCloseEvent* event) override;
     // The command bar cannot be hidden: no menu of bars.
@@ -45,6 +44,8 @@ protected:
 
 private:
     void buildCommandBar();
+    // Icon size and panes for the window's present size.
+    void applyScale();
     void onStatusUpdate(const MessageEvent& message);
 
     QEvent::Type m_statusMessage;
