@@ -1,5 +1,5 @@
-// The main frame: its layout, the command bar, scaling with the window, the
-// status refresh and the shutdown on minimise.
+// The main frame: its layout, the command bar with its keys, scaling with
+// the window, the status refresh and the shutdown on minimise.
 #include "shell/CMainFrame.h"
 
 #include "dialogs/Dialogs.h"
@@ -30,19 +30,26 @@ struct CommandButton {
     // The command's prompt, which names the button's action.
     const char* prompt;
     const char* toolTip;
+    // The keys that run the command, in QKeySequence's portable text,
+    // separated by "; "; the first is shown in the tool tip. None of them is
+    // a key the map takes: the arrows, Return, Enter, Space and Escape.
+    const char* keys;
 };
 
 // In the order of the bar, left to right.
 constexpr CommandButton CommandButtons[] = {
-    {command::OpenSite, art::OpenIcon, ":/art/large/open.png", "Open a Site", "Open a Site File"},
+    {command::OpenSite, art::OpenIcon, ":/art/large/open.png", "Open a Site", "Open a Site File",
+     "Ctrl+O"},
     {command::SaveSiteData, art::SaveIcon, ":/art/large/save.png", "Save Site Data",
-     "Save Site File"},
+     "Save Site File", "Ctrl+S"},
     {command::ColorRanges, art::ColorsIcon, ":/art/large/colors.png", "Color Ranges",
-     "RSSI Color Scale"},
-    {command::ZoomIn, art::ZoomInIcon, ":/art/large/zoomin.png", "Zoom In", "Zoom In"},
-    {command::ZoomOut, art::ZoomOutIcon, ":/art/large/zoomout.png", "Zoom Out", "Zoom Out"},
-    {command::Help, art::HelpIcon, ":/art/large/help.png", "Help", "Help"},
-    {command::About, art::AboutIcon, ":/art/large/about.png", "About", "About"},
+     "RSSI Color Scale", ""},
+    {command::ZoomIn, art::ZoomInIcon, ":/art/large/zoomin.png", "Zoom In", "Zoom In",
+     "+; Ctrl++; Ctrl+="},
+    {command::ZoomOut, art::ZoomOutIcon, ":/art/large/zoomout.png", "Zoom Out", "Zoom Out",
+     "-; Ctrl+-"},
+    {command::Help, art::HelpIcon, ":/art/large/help.png", "Help", "Help", "F1"},
+    {command::About, art::AboutIcon, ":/art/large/about.png", "About", "About", ""},
 };
 
 // A message parameter's low 16 bits, read as a signed number.
@@ -89,7 +96,14 @@ void CMainFrame::buildCommandBar() {
     for (const CommandButton& button : CommandButtons) {
         QAction* action = m_commandBar->addAction(commandIcon(button.icon, button.largeIcon),
                                                   QString::fromLatin1(button.prompt));
-        action->setToolTip(QString::fromLatin1(button.toolTip));
+        QList<QKeySequence> keys = QKeySequence::listFromString(QString::fromLatin1(button.keys));
+        keys.removeAll(QKeySequence());
+        action->setShortcuts(keys);
+        const QString toolTip = QString::fromLatin1(button.toolTip);
+        action->setToolTip(keys.isEmpty()
+                               ? toolTip
+                               : QStringLiteral("%1 (%2)").arg(
+                                     toolTip, keys.first().toString(QKeySequence::NativeText)));
         action->setData(button.id);
         connect(action, &QAction::triggered, this, [this, id = button.id] { dispatchCommand(id); });
     }

@@ -1,10 +1,10 @@
 // CMainFrame: the program's only top-level window. It hosts the map view,
 // the status panes directly above the command bar at the bottom edge, and
-// the command bar's seven buttons, and runs their commands. The bar's icons
-// and the panes grow with the window as the map does. It shows the survey
-// counters when the view posts MARL_STATUS_UPDATE, and turns minimising
-// into shutdown: the serial link is stopped, then the window closes and the
-// program ends.
+// the command bar's seven buttons with their keys, and runs their commands.
+// The bar's icons and the panes grow with the window as the map does. It
+// shows the survey counters when the view posts MARL_STATUS_UPDATE, and
+// turns minimising into shutdown: the serial link is stopped, then the
+// window closes and the program ends.
 #pragma once
 
 #include "shell/StatusPanes.h"
