@@ -1,10 +1,12 @@
 // The main frame: its layout, the command bar with its keys, scaling with
-// the window, the status refresh and the shutdown on minimise.
+// the window, the status refresh, the window's placement and the shutdown on
+// minimise.
 #include "shell/CMainFrame.h"
 
 #include "dialogs/Dialogs.h"
 #include "shell/CommandIcon.h"
 #include "shell/FrameScale.h"
+#include "shell/WindowPlacement.h"
 #include "view/ArtPaths.h"
 #include "view/widget/CommandIds.h"
 #include "view/widget/MessageBoxes.h"
@@ -13,6 +15,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QIcon>
+#include <QSettings>
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <cstdint>
@@ -117,6 +120,10 @@ void CMainFrame::applyScale() {
     m_statusPanes->setScale(scale);
 }
 
+void CMainFrame::restorePlacement() {
+    marlow::restorePlacement(*this, QSettings());
+}
+
 void CMainFrame::dispatchCommand(int id) {
     switch (id) {
     case command::OpenSite:
@@ -189,6 +196,8 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    QSettings settings;
+    savePlacement(*this, settings);
     QMainWindow::closeEvent(event);
 }
 

@@ -4,7 +4,8 @@
 // The bar's icons and the panes grow with the window as the map does. It
 // shows the survey counters when the view posts MARL_STATUS_UPDATE, and
 // turns minimising into shutdown: the serial link is stopped, then the
-// window closes and the program ends.
+// window closes and the program ends. It remembers its size and place in
+// the settings when it closes.
 #pragma once
 
 #include "shell/StatusPanes.h"
@@ -21,9 +22,14 @@ class MessageEvent;
 
 class CMainFrame final : public QMainWindow {
 public:
-    // The frame opens at the handheld's 240 x 320.
+    // The frame is made at the handheld's 240 x 320; the program then
+    // places it with restorePlacement.
     explicit CMainFrame(const ViewContext& context);
     ~CMainFrame() override;
+
+    // Back where the settings say it was when it last closed, or at its start
+    // size for its screen on a first start (WindowPlacement.h).
+    void restorePlacement();
 
     // Runs the command with this id (view/widget/CommandIds.h): the view's
     // own, or a dialog of the command bar.

@@ -23,4 +23,10 @@ int commandIconSize(double scale) {
     return std::max(BaseIconSize, pixels / IconStep * IconStep);
 }
 
+QSize startSize(const QRect& available) {
+    const int height = available.height() * 2 / 3;
+    const QSize handheldShaped(height * HandheldSize.width() / HandheldSize.height(), height);
+    return handheldShaped.expandedTo(MinimumFrameSize).boundedTo(available.size());
+}
+
 } // namespace marlow

@@ -5,6 +5,7 @@
 // the map. Sizes here are in device-independent pixels.
 #pragma once
 
+#include <QRect>
 #include <QSize>
 
 namespace marlow {
@@ -29,5 +30,10 @@ double frameScale(QSize window);
 // half pixels and the bar does not change height at every pixel of a
 // resize.
 int commandIconSize(double scale);
+
+// The size a window opens at on a screen whose free area is this: the
+// handheld's proportions at two thirds of the area's height, never smaller
+// than the minimum nor larger than the area.
+QSize startSize(const QRect& available);
 
 } // namespace marlow

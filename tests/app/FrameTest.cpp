@@ -1,11 +1,14 @@
 // The main frame as a whole window: the command bar's icons and the status
 // panes grow with the window, the icons are drawn at the screen's device
 // pixels (this file's CommandBar tests run a second time with
-// QT_SCALE_FACTOR=2), and nothing overlaps or folds at the smallest size.
+// QT_SCALE_FACTOR=2), nothing overlaps or folds at the smallest size, and
+// the window opens where it was left.
 #include "AppHarness.h"
 #include "shell/FrameScale.h"
 
 #include <QLabel>
+#include <QScreen>
+#include <QSettings>
 #include <QToolButton>
 #include <cmath>
 
@@ -65,7 +68,7 @@ void resizeFrame(TestProgram& program, QSize size) {
 // handheld's row, 50 pixels each, scaled.
 TEST(Frame, CommandBarIconsAndPanesGrowWithTheWindow) {
     TestProgram program;
-    EXPECT_EQ(program.frame.size(), QSize(240, 320)); // the handheld's
+    EXPECT_EQ(program.frame.size(), QSize(240, 320)); // the handheld's, before any placement
     const int handheldFont = program.frame.statusPanes()->font().pixelSize();
     const std::tuple<QSize, int, double> cases[] = {
         {{240, 320}, 16, 1.0},    {{480, 640}, 32, 2.0},
@@ -136,6 +139,37 @@ TEST(CommandBar, IconsAreDrawnAtTheScreensDevicePixels) {
         EXPECT_GE(disc.width(), devicePixels.width() - 2) << window.width();
         EXPECT_LE(disc.width(), devicePixels.width()) << window.width();
     }
+}
+
+// The window opens at the handheld's shape, two thirds of the screen's
+// height, in the middle of the screen; once closed, it opens again where
+// it was left, from the settings of the tests' own configuration folder.
+TEST(Placement, FirstAtTheHandheldsShapeOnTheScreenThenWhereItWasLeft) {
+    const std::string folder = qEnvironmentVariable("XDG_CONFIG_HOME").toStdString();
+    ASSERT_EQ(QSettings().fileName().toStdString().rfind(folder + "/", 0), 0u);
+    QSettings().clear();
+
+    QRect left;
+    {
+        TestProgram program;
+        program.frame.restorePlacement();
+        const QRect available = program.frame.screen()->availableGeometry();
+        const QSize size = program.frame.size();
+        EXPECT_EQ(size.height(), available.height() * 2 / 3);
+        EXPECT_EQ(size.width(), size.height() * 3 / 4);
+        // Centred as nearly as the window's frame, unknown before it is
+        // shown, allows.
+        EXPECT_LE((program.frame.frameGeometry().center() - available.center()).manhattanLength(),
+                  4);
+
+        program.frame.setGeometry(30, 40, 500, 420);
+        left = program.frame.geometry();
+        EXPECT_TRUE(program.frame.close());
+    }
+    TestProgram program;
+    EXPECT_EQ(program.frame.size(), QSize(240, 320));
+    program.frame.restorePlacement();
+    EXPECT_EQ(program.frame.geometry(), left);
 }
 
 } // namespace
