@@ -1,8 +1,9 @@
 // The main frame: its layout, the command bar with its keys, scaling with
-// the window, the status refresh, the window's placement and the shutdown on
-// minimise.
+// the window, the status refresh, the note after a save, the window's
+// placement and the shutdown on minimise.
 #include "shell/CMainFrame.h"
 
+#include "dialogs/DialogUnits.h"
 #include "dialogs/Dialogs.h"
 #include "shell/CommandIcon.h"
 #include "shell/FrameScale.h"
@@ -14,6 +15,8 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QFile>
+#include <QFileInfo>
 #include <QIcon>
 #include <QSettings>
 #include <QToolBar>
@@ -60,6 +63,14 @@ int signedLowWord(std::uintptr_t value) {
     return static_cast<std::int16_t>(static_cast<std::uint16_t>(value & 0xFFFFu));
 }
 
+// "Saved N points to FILE", FILE the site file's name without its folder.
+QString savedNote(const std::string& path, std::size_t points) {
+    const QString name = QFileInfo(QFile::decodeName(QByteArray::fromStdString(path))).fileName();
+    return QStringLiteral("Saved %1 %2 to %3")
+        .arg(points)
+        .arg(points == 1 ? QStringLiteral("point") : QStringLiteral("points"), name);
+}
+
 } // namespace
 
 CMainFrame::CMainFrame(const ViewContext& context) : m_statusMessage(context.statusMessage) {
@@ -71,11 +82,16 @@ CMainFrame::CMainFrame(const ViewContext& context) : m_statusMessage(context.sta
     auto* column = new QVBoxLayout(client);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
-    m_view = new CMarlowView(context, client);
+    ViewContext viewContext = context;
+    viewContext.siteSaved = [this](const std::string& path, std::size_t points) {
+        onSiteSaved(path, points);
+    };
+    m_view = new CMarlowView(viewContext, client);
     m_statusPanes = new StatusPanes(client);
     column->addWidget(m_view, 1);
     column->addWidget(m_statusPanes);
     setCentralWidget(client);
+    m_saveNote = new TransientNote(m_view->viewport());
 
     buildCommandBar();
 
@@ -118,6 +134,7 @@ void CMainFrame::applyScale() {
     const int icon = commandIconSize(scale);
     m_commandBar->setIconSize({icon, icon});
     m_statusPanes->setScale(scale);
+    m_saveNote->setFont(DialogUnits(scale).font());
 }
 
 void CMainFrame::restorePlacement() {
@@ -173,6 +190,10 @@ void CMainFrame::onStatusUpdate(const MessageEvent& message) {
     m_statusPanes->setPaneText(
         3,
         QString::asprintf("Y: %d", signedLowWord(static_cast<std::uintptr_t>(message.lParam()))));
+}
+
+void CMainFrame::onSiteSaved(const std::string& path, std::size_t points) {
+    m_saveNote->showText(savedNote(path, points));
 }
 
 void CMainFrame::changeEvent(QEvent* event) {

@@ -2,17 +2,20 @@
 // the status panes directly above the command bar at the bottom edge, and
 // the command bar's seven buttons with their keys, and runs their commands.
 // The bar's icons and the panes grow with the window as the map does. It
-// shows the survey counters when the view posts MARL_STATUS_UPDATE, and
-// turns minimising into shutdown: the serial link is stopped, then the
-// window closes and the program ends. It remembers its size and place in
-// the settings when it closes.
+// shows the survey counters when the view posts MARL_STATUS_UPDATE, a brief
+// note after each save, and turns minimising into shutdown: the serial link
+// is stopped, then the window closes and the program ends. It remembers
+// its size and place in the settings when it closes.
 #pragma once
 
 #include "shell/StatusPanes.h"
+#include "shell/TransientNote.h"
 #include "view/widget/CMarlowView.h"
 #include "view/widget/ViewContext.h"
 
 #include <QMainWindow>
+#include <cstddef>
+#include <string>
 
 class QToolBar;
 
@@ -38,6 +41,7 @@ public:
     CMarlowView* view() const { return m_view; }
     StatusPanes* statusPanes() const { return m_statusPanes; }
     QToolBar* commandBar() const { return m_commandBar; }
+    const TransientNote* saveNote() const { return m_saveNote; }
 
 protected:
     bool event(QEvent* event) override;
@@ -50,14 +54,16 @@ protected:
 
 private:
     void buildCommandBar();
-    // Icon size and panes for the window's present size.
+    // Icon size, panes and note for the window's present size.
     void applyScale();
     void onStatusUpdate(const MessageEvent& message);
+    void onSiteSaved(const std::string& path, std::size_t points);
 
     QEvent::Type m_statusMessage;
     CMarlowView* m_view = nullptr;
     StatusPanes* m_statusPanes = nullptr;
     QToolBar* m_commandBar = nullptr;
+    TransientNote* m_saveNote = nullptr;
     bool m_endingOnMinimise = false;
 };
 

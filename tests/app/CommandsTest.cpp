@@ -1,8 +1,12 @@
 // The command bar's keys: each runs its command, and none takes a key the
-// map uses.
+// map uses; and the brief note after each save, which names the points the
+// file now holds and asks nothing.
 #include "AppHarness.h"
 
 #include <QAction>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <cstdlib>
 
 namespace marlow::test {
 namespace {
@@ -16,7 +20,7 @@ struct Commands : ::testing::Test {
     void SetUp() override {
         program.start();
         program.setClientSize(240, 268);
-        // Shown one to one.
+        // Shown one to one; the placeholder's point lies where the note will.
         site = bandSite(dir, 240, 268,
                         {apRecord(30, 20, 1, -62), apRecord(30, 20, 2, -45),
                          committedPlaceholder(80, 262), apRecord(30, 20, 3, -70)});
@@ -70,6 +74,57 @@ TEST_F(Commands, KeysRunTheirCommandsAndLeaveTheMapsKeysAlone) {
         EXPECT_EQ(run(key, Qt::NoModifier), std::vector<int>{}) << key;
     EXPECT_EQ(view.currentScreen(), ScreenMode::MapScreen); // Escape gave up the point
     EXPECT_EQ(program.sounds.played, std::vector<std::string>(3, "ping"));
+}
+
+// Both saves: four stored records make three points, for the placeholder
+// between them parts the runs at (30, 20) (none was taken since the open,
+// so the L pane says 0); once the placeholder's point is deleted the runs
+// join into one.
+TEST_F(Commands, ASaveLeavesABriefNoteOfThePointsInTheFileAndAsksNothing) {
+    const TransientNote& note = *program.frame.saveNote();
+    EXPECT_FALSE(note.isVisible());
+    const ModalWatch signOff(clickButton("SAVE SITE SURVEY"));
+    QElapsedTimer shown;
+    shown.start();
+    program.button(1);
+    EXPECT_TRUE(signOff.acted);
+    ASSERT_TRUE(note.isVisible());
+    EXPECT_EQ(note.text(), "Saved 3 points to site.tws");
+    const SiteResult<OpenedSite> saved = openSite(site);
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(saved->points.pointCount, 3u);
+    EXPECT_EQ(program.pane(0), "L: 0");
+    // Over the bottom of the map, inside it, and in no way modal.
+    EXPECT_FALSE(note.isWindow());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_EQ(note.parentWidget(), view.viewport());
+    EXPECT_EQ(note.geometry().bottom(), view.viewport()->height() - 1);
+    EXPECT_TRUE(view.viewport()->rect().contains(note.geometry()));
+    EXPECT_TRUE(program.boxes.shown.empty());
+    // A click where the note lies reaches the map.
+    ASSERT_TRUE(note.geometry().contains(QPoint(80, 262)));
+    EXPECT_EQ(view.viewport()->childAt(QPoint(80, 262)), nullptr);
+    {
+        const ModalWatch deleteIt(clickButton("DELETE THIS POINT"));
+        QTest::mouseClick(view.viewport(), Qt::RightButton, {}, QPoint(80, 262));
+        EXPECT_TRUE(deleteIt.acted);
+    }
+    EXPECT_EQ(SurveyStore.size(), 3u);
+
+    // It goes away by itself after a few seconds (its coarse timer may end
+    // up to a twentieth early).
+    ASSERT_TRUE(waitFor([&] { return !note.isVisible(); }));
+    EXPECT_GE(shown.elapsed(), TransientNote::ShownFor.count() * 9 / 10);
+
+    // The full rewrite, with its floor plan in the temporary folder.
+    const std::string temporary = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "";
+    ::setenv("TMPDIR", dir.path().c_str(), 1);
+    writeBytes(dir.file("tmpsite.bmp"), Bytes(100, 0));
+    program.frame.dispatchCommand(command::FullRewrite);
+    temporary.empty() ? ::unsetenv("TMPDIR") : ::setenv("TMPDIR", temporary.c_str(), 1);
+    EXPECT_TRUE(program.boxes.shown.empty());
+    EXPECT_TRUE(note.isVisible());
+    EXPECT_EQ(note.text(), "Saved 1 point to site.tws");
 }
 
 } // namespace
