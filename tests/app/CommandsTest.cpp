@@ -1,7 +1,8 @@
-// The command bar's keys: each runs its command, and none takes a key the
-// map uses; and the brief note after each save, which names the points the
-// file now holds and asks nothing.
+// The command bar's keys: each runs its command, none takes a key the map
+// uses, and the help names them; and the brief note after each save, which
+// names the points the file now holds and asks nothing.
 #include "AppHarness.h"
+#include "dialogs/HelpText.h"
 
 #include <QAction>
 #include <QElapsedTimer>
@@ -74,6 +75,17 @@ TEST_F(Commands, KeysRunTheirCommandsAndLeaveTheMapsKeysAlone) {
         EXPECT_EQ(run(key, Qt::NoModifier), std::vector<int>{}) << key;
     EXPECT_EQ(view.currentScreen(), ScreenMode::MapScreen); // Escape gave up the point
     EXPECT_EQ(program.sounds.played, std::vector<std::string>(3, "ping"));
+}
+
+TEST_F(Commands, TheHelpNamesEveryKey) {
+    QString help;
+    for (const char* line : HelpLines)
+        help += QString::fromLatin1(line) + '\n';
+    for (const QAction* action : program.frame.commandBar()->actions()) {
+        for (const QKeySequence& key : action->shortcuts())
+            EXPECT_TRUE(help.contains(key.toString(QKeySequence::NativeText)))
+                << key.toString().toStdString();
+    }
 }
 
 // Both saves: four stored records make three points, for the placeholder
