@@ -1,5 +1,5 @@
-// The help dialog: the guide's lines in an unsorted list that scrolls both
-// ways, for the lines wider than the list.
+// The help dialog: the guide's entries in an unsorted list that wraps each
+// to the list's width and scrolls up and down.
 #include "dialogs/HelpDialog.h"
 
 #include "dialogs/DialogUnits.h"
@@ -26,11 +26,11 @@ CHelpDlg::CHelpDlg(QWidget* owner) : QDialog(owner), m_list(new QListWidget(this
 
     m_list->setGeometry(units.rect(7, 7, 121, 135));
     m_list->setSortingEnabled(false);
-    m_list->setWordWrap(false);
+    m_list->setWordWrap(true);
     m_list->setTextElideMode(Qt::ElideNone);
     m_list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    m_list->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     for (const char* line : HelpLines)
         m_list->addItem(QString::fromLatin1(line));
 }

@@ -1,4 +1,4 @@
-// CHelpDlg: the built-in user guide in a scrolling list of text lines.
+// CHelpDlg: the built-in user guide in a scrolling list of wrapped entries.
 #pragma once
 
 #include <QDialog>

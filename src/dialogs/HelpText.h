@@ -1,11 +1,12 @@
-// The built-in user guide: the lines of the help list, in order.
+// The built-in user guide: the entries of the help list, in order; each is a
+// heading, a paragraph or a blank line, wrapped by the list.
 #pragma once
 
 #include <array>
 
 namespace marlow {
 
-inline constexpr int HelpLineCount = 176;
+inline constexpr int HelpLineCount = 83;
 
 extern const std::array<const char*, HelpLineCount> HelpLines;
 

@@ -1,8 +1,13 @@
-// The main frame: its layout, the command bar, the status refresh and the
-// shutdown on minimise.
+// The main frame: its layout, the command bar with its keys, scaling with
+// the window, the status refresh, the note after a save, the window's
+// placement and the shutdown on minimise.
 #include "shell/CMainFrame.h"
 
+#include "dialogs/DialogUnits.h"
 #include "dialogs/Dialogs.h"
+#include "shell/CommandIcon.h"
+#include "shell/FrameScale.h"
+#include "shell/WindowPlacement.h"
 #include "view/ArtPaths.h"
 #include "view/widget/CommandIds.h"
 #include "view/widget/MessageBoxes.h"
@@ -10,7 +15,10 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QFile>
+#include <QFileInfo>
 #include <QIcon>
+#include <QSettings>
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <cstdint>
@@ -22,27 +30,45 @@ namespace {
 struct CommandButton {
     int id;
     const char* icon;
+    // The same picture drawn eight times as large, among the shell's own
+    // resources, for larger icons and denser screens.
+    const char* largeIcon;
     // The command's prompt, which names the button's action.
     const char* prompt;
     const char* toolTip;
+    // The keys that run the command, in QKeySequence's portable text,
+    // separated by "; "; the first is shown in the tool tip. None of them is
+    // a key the map takes: the arrows, Return, Enter, Space and Escape.
+    const char* keys;
 };
 
 // In the order of the bar, left to right.
 constexpr CommandButton CommandButtons[] = {
-    {command::OpenSite, art::OpenIcon, "Open a Site", "Open a Site File"},
-    {command::SaveSiteData, art::SaveIcon, "Save Site Data", "Save Site File"},
-    {command::ColorRanges, art::ColorsIcon, "Color Ranges", "RSSI Color Scale"},
-    {command::ZoomIn, art::ZoomInIcon, "Zoom In", "Zoom In"},
-    {command::ZoomOut, art::ZoomOutIcon, "Zoom Out", "Zoom Out"},
-    {command::Help, art::HelpIcon, "Help", "Help"},
-    {command::About, art::AboutIcon, "About", "About"},
+    {command::OpenSite, art::OpenIcon, ":/art/large/open.png", "Open a Site", "Open a Site File",
+     "Ctrl+O"},
+    {command::SaveSiteData, art::SaveIcon, ":/art/large/save.png", "Save Site Data",
+     "Save Site File", "Ctrl+S"},
+    {command::ColorRanges, art::ColorsIcon, ":/art/large/colors.png", "Color Ranges",
+     "RSSI Color Scale", ""},
+    {command::ZoomIn, art::ZoomInIcon, ":/art/large/zoomin.png", "Zoom In", "Zoom In",
+     "+; Ctrl++; Ctrl+="},
+    {command::ZoomOut, art::ZoomOutIcon, ":/art/large/zoomout.png", "Zoom Out", "Zoom Out",
+     "-; Ctrl+-"},
+    {command::Help, art::HelpIcon, ":/art/large/help.png", "Help", "Help", "F1"},
+    {command::About, art::AboutIcon, ":/art/large/about.png", "About", "About", ""},
 };
-
-constexpr int ButtonImageSize = 16;
 
 // A message parameter's low 16 bits, read as a signed number.
 int signedLowWord(std::uintptr_t value) {
     return static_cast<std::int16_t>(static_cast<std::uint16_t>(value & 0xFFFFu));
+}
+
+// "Saved N points to FILE", FILE the site file's name without its folder.
+QString savedNote(const std::string& path, std::size_t points) {
+    const QString name = QFileInfo(QFile::decodeName(QByteArray::fromStdString(path))).fileName();
+    return QStringLiteral("Saved %1 %2 to %3")
+        .arg(points)
+        .arg(points == 1 ? QStringLiteral("point") : QStringLiteral("points"), name);
 }
 
 } // namespace
@@ -50,16 +76,22 @@ int signedLowWord(std::uintptr_t value) {
 CMainFrame::CMainFrame(const ViewContext& context) : m_statusMessage(context.statusMessage) {
     setWindowTitle(QString::fromLatin1(AppTitle));
     setWindowIcon(QIcon(QString::fromLatin1(art::AppIcon)));
+    setMinimumSize(MinimumFrameSize);
 
     auto* client = new QWidget(this);
     auto* column = new QVBoxLayout(client);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
-    m_view = new CMarlowView(context, client);
+    ViewContext viewContext = context;
+    viewContext.siteSaved = [this](const std::string& path, std::size_t points) {
+        onSiteSaved(path, points);
+    };
+    m_view = new CMarlowView(viewContext, client);
     m_statusPanes = new StatusPanes(client);
     column->addWidget(m_view, 1);
     column->addWidget(m_statusPanes);
     setCentralWidget(client);
+    m_saveNote = new TransientNote(m_view->viewport());
 
     buildCommandBar();
 
@@ -68,7 +100,8 @@ CMainFrame::CMainFrame(const ViewContext& context) : m_statusMessage(context.sta
     connect(exit, &QAction::triggered, this, &QWidget::close);
     addAction(exit);
 
-    resize(InitialWidth, InitialHeight);
+    resize(HandheldSize);
+    applyScale();
     m_view->setFocus();
 }
 
@@ -78,16 +111,34 @@ void CMainFrame::buildCommandBar() {
     m_commandBar = new QToolBar(QStringLiteral("Command bar"), this);
     m_commandBar->setMovable(false);
     m_commandBar->setFloatable(false);
-    m_commandBar->setIconSize({ButtonImageSize, ButtonImageSize});
     m_commandBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
     for (const CommandButton& button : CommandButtons) {
-        QAction* action = m_commandBar->addAction(QIcon(QString::fromLatin1(button.icon)),
+        QAction* action = m_commandBar->addAction(commandIcon(button.icon, button.largeIcon),
                                                   QString::fromLatin1(button.prompt));
-        action->setToolTip(QString::fromLatin1(button.toolTip));
+        QList<QKeySequence> keys = QKeySequence::listFromString(QString::fromLatin1(button.keys));
+        keys.removeAll(QKeySequence());
+        action->setShortcuts(keys);
+        const QString toolTip = QString::fromLatin1(button.toolTip);
+        action->setToolTip(keys.isEmpty()
+                               ? toolTip
+                               : QStringLiteral("%1 (%2)").arg(
+                                     toolTip, keys.first().toString(QKeySequence::NativeText)));
         action->setData(button.id);
         connect(action, &QAction::triggered, this, [this, id = button.id] { dispatchCommand(id); });
     }
     addToolBar(Qt::BottomToolBarArea, m_commandBar);
+}
+
+void CMainFrame::applyScale() {
+    const double scale = frameScale(size());
+    const int icon = commandIconSize(scale);
+    m_commandBar->setIconSize({icon, icon});
+    m_statusPanes->setScale(scale);
+    m_saveNote->setFont(DialogUnits(scale).font());
+}
+
+void CMainFrame::restorePlacement() {
+    marlow::restorePlacement(*this, QSettings());
 }
 
 void CMainFrame::dispatchCommand(int id) {
@@ -141,6 +192,10 @@ void CMainFrame::onStatusUpdate(const MessageEvent& message) {
         QString::asprintf("Y: %d", signedLowWord(static_cast<std::uintptr_t>(message.lParam()))));
 }
 
+void CMainFrame::onSiteSaved(const std::string& path, std::size_t points) {
+    m_saveNote->showText(savedNote(path, points));
+}
+
 void CMainFrame::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange && isMinimized()) {
@@ -152,11 +207,18 @@ void CMainFrame::changeEvent(QEvent* event) {
     }
 }
 
+void CMainFrame::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    applyScale();
+}
+
 void CMainFrame::closeEvent(QCloseEvent* event) {
     if (!m_endingOnMinimise && !m_view->settleUnsavedWork()) {
         event->ignore();
         return;
     }
+    QSettings settings;
+    savePlacement(*this, settings);
     QMainWindow::closeEvent(event);
 }
 

@@ -16,6 +16,9 @@
 namespace marlow {
 
 CMarlowApp::CMarlowApp(int& argc, char** argv) : QApplication(argc, argv) {
+    // The settings (the window's size and place) go to marlow/marlow.conf
+    // in the user's configuration folder.
+    setOrganizationName(QStringLiteral("marlow"));
     setApplicationName(QStringLiteral("marlow"));
     setApplicationDisplayName(QString::fromLatin1(AppTitle));
     setApplicationVersion(QString::fromLatin1(ProgramVersion));
@@ -70,6 +73,7 @@ bool CMarlowApp::initInstance(const StartOptions& options, const QElapsedTimer& 
     if (!options.wifi || m_wifiBoard)
         view->initialUpdate(m_registry, link);
 
+    m_frame->restorePlacement();
     m_frame->show();
     m_frame->repaint();
     if (options.reportStartup)

@@ -27,8 +27,10 @@ TEST(Program, TheFrameAndEverythingBeforeAnySite) {
     QStringList toolTips;
     for (const QAction* action : frame.commandBar()->actions())
         toolTips << action->toolTip();
-    EXPECT_EQ(toolTips, (QStringList{"Open a Site File", "Save Site File", "RSSI Color Scale",
-                                     "Zoom In", "Zoom Out", "Help", "About"}));
+    // Each names the first of its command's keys.
+    EXPECT_EQ(toolTips, (QStringList{"Open a Site File (Ctrl+O)", "Save Site File (Ctrl+S)",
+                                     "RSSI Color Scale", "Zoom In (+)", "Zoom Out (-)", "Help (F1)",
+                                     "About"}));
     EXPECT_EQ(program.panes(), (QStringList{"L: 0", "P: 0", "X: 0", "Y: 0"}));
 
     // The status refresh reads the signed low words of its parameters.

@@ -2,12 +2,13 @@
 // scaled with the owner's window so that every control and text fits its
 // place; the point dialog's lines, drawing and delete; the sign-off
 // dialog's pad and its read-back; the colour legend, the About box and the
-// help list.
+// help list, which wraps its entries.
 #include "dialogs/Dialogs.h"
 
 #include "base/Version.h"
 #include "dialogs/AboutDialog.h"
 #include "dialogs/HelpDialog.h"
+#include "dialogs/HelpText.h"
 #include "dialogs/PointInfoDialog.h"
 #include "dialogs/PointInfoText.h"
 #include "dialogs/RssiLegendDialog.h"
@@ -21,6 +22,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStyle>
 #include <climits>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -292,40 +294,65 @@ TEST(Dialogs, LegendSwatchesInTheMarkColorsBesideTheirLabelsAndTheAboutBox) {
                            "Copyright (C) 2026", "All rights reserved."}));
 }
 
-// Entries fixed word for word, numbered from 1.
+// The guide's headings, numbered from 1, with a blank entry before each
+// section's text.
 // clang-format off
-const std::map<int, std::string> FixedEntries = {
-    {1, "Help Contents"}, {2, ""}, {3, "Overview"}, {29, "Quick Start"}, {40, "OPEN A SITE FILE"},
-    {50, "START SURVEY"}, {67, "COMPLETE SURVEY"}, {80, "Status Bar (Bottom)"},
-    {81, "On the bottom (above the menu) of the screen are different statistics. They include "
-         "(from left to right): L is the number of location (points) stored. P is the number of "
-         "AP's total that were found (cumulative). X and Y cursor position in pixels for the last "
-         "point are also shown."},
-    {83, "Menu"}, {84, "There are 6 menu items located in the main menu at the bottom of the screen."},
-    {86, "From left to right: "}, {88, "Open a site file"}, {89, "Save a site file"},
-    {90, "View color codes for points    "}, {91, "surveyed"}, {92, "Zoom into the site"},
-    {93, "Zoom away from the site"}, {94, "Help information"}, {96, "Zoom Mode"},
-    {104, "Scroll Bars"}, {109, "Joystick"}, {120, "Color Codes"},
-    {131, "Survey Information Screen"}, {148, "Surveying Tips"}, {158, ""},
-    {162, "at least 4 points."}, {164, "Unsaved Points"}};
+const std::map<int, std::string> Headings = {
+    {1, "Help Contents"}, {2, ""}, {3, "Overview"}, {4, ""}, {9, "Quick Start"},
+    {15, "OPEN A SITE FILE"}, {19, "START SURVEY"}, {24, "COMPLETE SURVEY"},
+    {29, "Status Bar (Bottom)"}, {32, "Command Bar"}, {45, "Zoom Mode"}, {49, "Scroll Bars"},
+    {53, "Keys"}, {59, "Color Codes"}, {63, "Survey Information Screen"},
+    {71, "Point Information"}, {75, "Surveying Tips"}, {81, "Unsaved Points"}, {82, ""}};
 // clang-format on
 
-TEST(Dialogs, HelpListHoldsEveryLineInOrderAndScrollsBothWays) {
+TEST(HelpDialog, ListHoldsEveryEntryInOrderAndTellsTheMouseAndTheKeys) {
     AllDialogs all(240);
     QListWidget& list = *all.help.list();
-    ASSERT_EQ(list.count(), 176);
+    ASSERT_EQ(list.count(), HelpLineCount);
+    ASSERT_EQ(HelpLineCount, 83);
     EXPECT_FALSE(list.isSortingEnabled());
-    for (const auto& [number, text] : FixedEntries)
+    QString guide;
+    for (int i = 0; i < list.count(); ++i)
+        guide += list.item(i)->text() + '\n';
+    for (const auto& [number, text] : Headings)
         EXPECT_EQ(list.item(number - 1)->text().toStdString(), text) << number;
-    // Both bars always shown, and the longest entry can be scrolled to its end.
-    EXPECT_EQ(list.verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
-    EXPECT_EQ(list.horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
-    all.help.show();
-    QApplication::processEvents();
-    const int longest = list.fontMetrics().horizontalAdvance(list.item(80)->text());
-    EXPECT_GT(list.horizontalScrollBar()->maximum(), 0);
-    EXPECT_GE(list.horizontalScrollBar()->maximum() + list.viewport()->width(), longest);
-    all.help.hide();
+    for (const char* told :
+         {"right-click", "Return, Enter or Space", "cross-hair", "Escape gives up the point",
+          "not answering. A tap or Escape then returns to the map", "Ctrl+O", "Ctrl+S", "F1",
+          "Ctrl+Q", "4,096", "There are 7 commands"})
+        EXPECT_TRUE(guide.contains(QString::fromLatin1(told))) << told;
+}
+
+// At the handheld's width and at twice it, every entry is wrapped within
+// the list: no line is wider than the list, every wrapped line is shown in
+// full, and nothing scrolls sideways.
+TEST(HelpDialog, EntriesWrapToTheListsWidthAtTwoScales) {
+    for (const int width : {240, 480}) {
+        AllDialogs all(width);
+        QListWidget& list = *all.help.list();
+        EXPECT_EQ(list.horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+        EXPECT_EQ(list.verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+        all.help.show();
+        QApplication::processEvents();
+        const int viewportWidth = list.viewport()->width();
+        const int margin =
+            list.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &list) + 1;
+        int wrapped = 0;
+        for (int i = 0; i < list.count(); ++i) {
+            const QListWidgetItem& item = *list.item(i);
+            const QRect shown = list.visualItemRect(&item);
+            const QRect text = list.fontMetrics().boundingRect(
+                QRect(0, 0, shown.width() - 2 * margin, 100000), Qt::TextWordWrap, item.text());
+            EXPECT_LE(shown.width(), viewportWidth) << width << ": " << i + 1;
+            EXPECT_LE(text.width(), shown.width() - 2 * margin) << width << ": " << i + 1;
+            EXPECT_GE(shown.height(), text.height()) << width << ": " << i + 1;
+            wrapped += text.height() > 2 * list.fontMetrics().height();
+        }
+        EXPECT_GT(wrapped, 10) << width;
+        EXPECT_EQ(list.horizontalScrollBar()->maximum(), 0) << width;
+        EXPECT_GT(list.verticalScrollBar()->maximum(), 0) << width;
+        all.help.hide();
+    }
 }
 
 } // namespace

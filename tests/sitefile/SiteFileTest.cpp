@@ -2,10 +2,11 @@
 // fields) and the survey data section under each writer's rules; opening
 // sites, damaged files included; Save Site Data
 // and the full rewrite checked byte for byte, a round trip, and writes that
-// fail or are refused.
+// fail or are refused; the store's count of points is the file's.
 #include "SiteBytes.h"
 #include "sitefile/SiteWriter.h"
 #include "sitefile/SurveyData.h"
+#include "store/SurveyPoints.h"
 
 #include <cerrno>
 #include <csignal>
@@ -306,6 +307,38 @@ TEST_F(SiteFile, FullRewritePutsThePlanAfterTheHeaderAndCountsEveryRecord) {
     const std::size_t second = data + 8 + 42 + 4 * 41;
     EXPECT_EQ(std::tuple(readI32(&file[second]), readU16(&file[second + 40]), file.size()),
               std::tuple(7, 1, second + 42 + 41));
+}
+
+// Whatever each writer makes of placeholders, a file saved from the store
+// loads back with as many points as the store counts.
+TEST_F(SiteFile, BothWritersKeepTheStoresCountOfPoints) {
+    const SurveyRecord a = apRecord(10, 10, 1, -50);
+    const SurveyRecord b = apRecord(20, 10, 2, -60);
+    const std::pair<std::vector<SurveyRecord>, std::size_t> cases[] = {
+        {{}, 0},
+        {{a, a, test::committedPlaceholder(10, 10), a}, 1},
+        {{test::committedPlaceholder(10, 10), test::committedPlaceholder(10, 10)}, 1},
+        {{a, b, a}, 3},
+        {{a, test::committedPlaceholder(20, 10), b}, 2},
+    };
+    const auto pointsInFile = [&] {
+        const SiteResult<OpenedSite> opened = openSite(path());
+        return opened ? opened->points.pointCount : SIZE_MAX;
+    };
+    // The rewrite's plan: the site's own, as it lies in the file.
+    const SiteHeaderFields fields = decodeHeader(state.header);
+    test::writeBytes(dir.file("tmpsite.bmp"), Bytes(site.bytes.begin() + fields.bitmapOffset,
+                                                    site.bytes.begin() + fields.signatureOffset));
+    for (const auto& [records, points] : cases) {
+        store.clear();
+        for (const SurveyRecord& record : records)
+            appendRecord(store, record);
+        ASSERT_EQ(surveyPointCount(store), points);
+        ASSERT_TRUE(saveSiteData(path(), state, store, DiagonalSignature(), SaveTime));
+        EXPECT_EQ(pointsInFile(), points) << records.size();
+        ASSERT_TRUE(rewriteSite(path(), state, store, dir.file("tmpsite.bmp")));
+        EXPECT_EQ(pointsInFile(), points) << records.size();
+    }
 }
 
 // Runs the write with the size of any file this process writes capped, as

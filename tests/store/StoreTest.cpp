@@ -1,8 +1,9 @@
 // The store: the record list's positions, results, ordered insertion and
 // whole-list walks; record texts; the survey reset and the start of a
-// measurement.
+// measurement; the count of survey points.
 #include "store/RecordList.h"
 #include "store/SiteState.h"
+#include "store/SurveyPoints.h"
 
 #include <gtest/gtest.h>
 #include <random>
@@ -193,6 +194,31 @@ TEST(SiteState, ResetEmptiesTheStoreAndMeasurementStartEmptiesTheScan) {
     EXPECT_EQ(std::tuple(site.newX, site.newY, textOf(site.newName)),
               std::tuple(120, -7, std::string(32, 'n')));
     EXPECT_TRUE(scan.withLock([](const RecordList& list) { return list.empty(); }));
+}
+
+// A point is a run of adjacent records at one position: a return to an
+// earlier position is a point of its own, and a move in either coordinate
+// ends a run.
+TEST(SurveyPoints, EachRunOfAdjacentRecordsAtOnePositionIsOnePoint) {
+    using Positions = std::vector<std::pair<std::int32_t, std::int32_t>>;
+    const std::pair<Positions, std::size_t> cases[] = {
+        {{}, 0},
+        {{{5, 5}}, 1},
+        {{{5, 5}, {5, 5}, {5, 5}}, 1},
+        {{{5, 5}, {5, 6}, {6, 6}}, 3},
+        {{{5, 5}, {7, 7}, {5, 5}}, 3},
+        {{{0, 0}, {0, 0}, {-1, 0}, {-1, 0}, {0, 0}}, 3},
+    };
+    for (const auto& [positions, points] : cases) {
+        RecordList store;
+        for (const auto& [x, y] : positions) {
+            SurveyRecord record;
+            record.x = x;
+            record.y = y;
+            ASSERT_EQ(store.appendCopy(record), RecordList::Ok);
+        }
+        EXPECT_EQ(surveyPointCount(store), points) << positions.size();
+    }
 }
 
 } // namespace

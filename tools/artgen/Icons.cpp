@@ -1,6 +1,7 @@
-// Drawing the icons. The toolbar icons are drawn on a transparent 16 x 16
-// canvas with edges on whole pixels where they can be, so they stay crisp at
-// their size.
+// Drawing the icons. The toolbar icons are drawn in a 16 x 16 grid on a
+// transparent canvas of that size times the scale, with edges on whole grid
+// pixels where they can be, so they stay crisp at their size and at every
+// whole multiple of it.
 #include "Icons.h"
 
 #include "Pictures.h"
@@ -25,11 +26,25 @@ QImage blankIcon(int size) {
     return image;
 }
 
+// A command-bar icon's canvas; its painter draws in the 16 x 16 grid.
+struct IconCanvas {
+    explicit IconCanvas(int scale) : image(blankIcon(IconSize * scale)), painter(&image) {
+        painter.scale(scale, scale);
+    }
+    // Ends the painting and hands the picture over.
+    QImage take() {
+        painter.end();
+        return std::move(image);
+    }
+    QImage image;
+    QPainter painter;
+};
+
 enum class ZoomSign { Plus, Minus };
 
-QImage magnifier(ZoomSign sign) {
-    QImage image = blankIcon(IconSize);
-    QPainter p(&image);
+QImage magnifier(ZoomSign sign, int scale) {
+    IconCanvas canvas(scale);
+    QPainter& p = canvas.painter;
     p.setRenderHint(QPainter::Antialiasing);
     // Handle first, so the lens rim covers its end.
     p.setPen(QPen(QColor(120, 72, 30), 3.2, Qt::SolidLine, Qt::RoundCap));
@@ -46,12 +61,12 @@ QImage magnifier(ZoomSign sign) {
     p.fillRect(QRect(4, 6, 5, 2), mark);
     if (sign == ZoomSign::Plus)
         p.fillRect(QRect(6, 4, 2, 5), mark);
-    return image;
+    return canvas.take();
 }
 
-QImage discWithGlyph(const QString& glyph) {
-    QImage image = blankIcon(IconSize);
-    QPainter p(&image);
+QImage discWithGlyph(const QString& glyph, int scale) {
+    IconCanvas canvas(scale);
+    QPainter& p = canvas.painter;
     p.setRenderHint(QPainter::Antialiasing);
     QLinearGradient shade(QPointF(0, 0), QPointF(0, 16));
     shade.setColorAt(0.0, QColor(90, 150, 235));
@@ -65,14 +80,14 @@ QImage discWithGlyph(const QString& glyph) {
     p.setFont(font);
     p.setPen(Qt::white);
     p.drawText(QRectF(0, 0, 16, 16), Qt::AlignCenter, glyph);
-    return image;
+    return canvas.take();
 }
 
 } // namespace
 
-QImage openIcon() {
-    QImage image = blankIcon(IconSize);
-    QPainter p(&image);
+QImage openIcon(int scale) {
+    IconCanvas canvas(scale);
+    QPainter& p = canvas.painter;
     const QColor back(205, 150, 40);
     const QColor front(250, 205, 80);
     // Back of the folder with its tab.
@@ -91,12 +106,12 @@ QImage openIcon() {
     p.setPen(QPen(Outline, 1.0));
     p.setBrush(front);
     p.drawPath(flap);
-    return image;
+    return canvas.take();
 }
 
-QImage saveIcon() {
-    QImage image = blankIcon(IconSize);
-    QPainter p(&image);
+QImage saveIcon(int scale) {
+    IconCanvas canvas(scale);
+    QPainter& p = canvas.painter;
     const QColor body(40, 80, 170);
     p.fillRect(QRect(1, 1, 14, 14), Outline);
     p.fillRect(QRect(2, 2, 12, 12), body);
@@ -107,12 +122,12 @@ QImage saveIcon() {
     p.fillRect(QRect(3, 9, 10, 5), QColor(250, 250, 250));
     p.fillRect(QRect(4, 10, 8, 1), QColor(150, 150, 170));
     p.fillRect(QRect(4, 12, 8, 1), QColor(150, 150, 170));
-    return image;
+    return canvas.take();
 }
 
-QImage colorsIcon() {
-    QImage image = blankIcon(IconSize);
-    QPainter p(&image);
+QImage colorsIcon(int scale) {
+    IconCanvas canvas(scale);
+    QPainter& p = canvas.painter;
     p.setRenderHint(QPainter::Antialiasing);
     const QPointF center(8.0, 8.0);
     QConicalGradient hues(center, 90.0);
@@ -129,23 +144,23 @@ QImage colorsIcon() {
     p.setPen(Qt::NoPen);
     p.setBrush(core);
     p.drawEllipse(center, 6.5, 6.5);
-    return image;
+    return canvas.take();
 }
 
-QImage zoomInIcon() {
-    return magnifier(ZoomSign::Plus);
+QImage zoomInIcon(int scale) {
+    return magnifier(ZoomSign::Plus, scale);
 }
 
-QImage zoomOutIcon() {
-    return magnifier(ZoomSign::Minus);
+QImage zoomOutIcon(int scale) {
+    return magnifier(ZoomSign::Minus, scale);
 }
 
-QImage helpIcon() {
-    return discWithGlyph(QStringLiteral("?"));
+QImage helpIcon(int scale) {
+    return discWithGlyph(QStringLiteral("?"), scale);
 }
 
-QImage aboutIcon() {
-    return discWithGlyph(QStringLiteral("i"));
+QImage aboutIcon(int scale) {
+    return discWithGlyph(QStringLiteral("i"), scale);
 }
 
 QImage appIcon(int size) {

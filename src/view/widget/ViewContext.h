@@ -1,6 +1,6 @@
 // What the map view works with that the program owns: the two record lists,
-// the ids of the registered messages it handles and posts, and the services
-// that speak to the user.
+// the ids of the registered messages it handles and posts, the services
+// that speak to the user, and whom to tell of a save.
 #pragma once
 
 #include "store/RecordList.h"
@@ -9,7 +9,10 @@
 #include "view/widget/Sounds.h"
 
 #include <QEvent>
+#include <cstddef>
 #include <filesystem>
+#include <functional>
+#include <string>
 
 namespace marlow {
 
@@ -24,6 +27,9 @@ struct ViewContext {
     Sounds& sounds;
     // Where committed work is journalled until it is saved; none when empty.
     std::filesystem::path journalFolder;
+    // Told after each save that succeeds: the site file's path and the
+    // number of survey points it now holds. None when empty.
+    std::function<void(const std::string& path, std::size_t points)> siteSaved = {};
 };
 
 } // namespace marlow

@@ -4,6 +4,7 @@
 // site, its points, its picture and its path as they were.
 #include "dialogs/Dialogs.h"
 #include "dialogs/SignOffDialog.h"
+#include "store/SurveyPoints.h"
 #include "view/widget/CMarlowView.h"
 #include "view/widget/MessageEvent.h"
 #include "view/widget/WaitCursor.h"
@@ -149,6 +150,8 @@ bool CMarlowView::saveSiteData() {
     }();
     if (!saved)
         showSiteError(saved.error());
+    else if (m_context.siteSaved)
+        m_context.siteSaved(m_session.sitePath(), surveyPointCount(m_context.surveyStore));
     return saved.ok();
 }
 
@@ -159,6 +162,8 @@ bool CMarlowView::fullRewrite() {
     }();
     if (!rewritten)
         showSiteError(rewritten.error());
+    else if (m_context.siteSaved)
+        m_context.siteSaved(m_session.sitePath(), surveyPointCount(m_context.surveyStore));
     return rewritten.ok();
 }
 
