@@ -11,7 +11,9 @@
 
 #include <QFile>
 #include <QIcon>
+#include <QStandardPaths>
 #include <cstdio>
+#include <filesystem>
 
 namespace marlow {
 
@@ -48,7 +50,17 @@ bool CMarlowApp::initInstance(const StartOptions& options, const QElapsedTimer& 
                 std::fprintf(stderr, "marlow: %s\n", sample.error().message.c_str());
                 return false;
             }
-            site = *sample;
+            // The demo works on the surveyor's own copy, so that its points
+            // can be saved; without one it shows the sample itself.
+            const std::filesystem::path data =
+                QFile::encodeName(
+                    QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                    QStringLiteral("/marlow"))
+                    .toStdString();
+            const Result<std::string> copy = demoWorkingCopy(*sample, data);
+            if (!copy)
+                std::fprintf(stderr, "marlow: %s\n", copy.error().message.c_str());
+            site = copy ? *copy : *sample;
         }
         m_demoBoard = std::move(demoBoard).value();
         link.device = m_demoBoard->devicePath();

@@ -23,4 +23,19 @@ Result<std::string> findDemoSite(const std::filesystem::path& programFolder) {
     return fail(Error{"the sample site is in none of " + looked});
 }
 
+Result<std::string> demoWorkingCopy(const std::string& sample,
+                                    const std::filesystem::path& dataFolder) {
+    const std::filesystem::path copy = dataFolder / "office.tws";
+    std::error_code error;
+    if (std::filesystem::is_regular_file(copy, error))
+        return copy.string();
+    std::filesystem::create_directories(dataFolder, error);
+    if (!error)
+        std::filesystem::copy_file(sample, copy, error);
+    if (error)
+        return fail(
+            Error{"cannot copy the sample site to " + copy.string() + ": " + error.message()});
+    return copy.string();
+}
+
 } // namespace marlow

@@ -16,4 +16,12 @@ namespace marlow {
 // holds it.
 Result<std::string> findDemoSite(const std::filesystem::path& programFolder);
 
+// The surveyor's own copy of the sample site in dataFolder, made from the
+// sample when there is none yet: the demo's points are saved there, never
+// into the installed (read-only) or built sample. An existing copy is kept
+// as it is, with the points saved in it. Fails, saying why, when the copy
+// cannot be made.
+Result<std::string> demoWorkingCopy(const std::string& sample,
+                                    const std::filesystem::path& dataFolder);
+
 } // namespace marlow

@@ -174,6 +174,24 @@ TEST(DemoSite, FoundBesideAnInstalledProgramOrInItsBuildTree) {
               std::string::npos);
 }
 
+// The demo saves into the surveyor's own copy of the sample, made once.
+TEST(DemoSite, TheDemoWorksOnACopyMadeOnceAndKept) {
+    TempDir dir;
+    const std::string sample = dir.file("sample.tws");
+    writeBytes(sample, Bytes(10, 1));
+    const Result<std::string> copy = demoWorkingCopy(sample, dir.file("data/marlow"));
+    ASSERT_TRUE(copy) << copy.error().message;
+    EXPECT_EQ(*copy, dir.file("data/marlow/office.tws"));
+    writeBytes(*copy, Bytes(20, 2)); // points saved in the copy
+    ASSERT_TRUE(demoWorkingCopy(sample, dir.file("data/marlow")));
+    EXPECT_EQ(readBytes(*copy), Bytes(20, 2));
+    // A folder that cannot be made is said.
+    writeBytes(dir.file("file"), Bytes(1, 0));
+    const Result<std::string> refused = demoWorkingCopy(sample, dir.file("file/marlow"));
+    ASSERT_FALSE(refused);
+    EXPECT_NE(refused.error().message.find("cannot copy the sample site"), std::string::npos);
+}
+
 TEST(QtServices, MessageBoxesShowTheRequestAndReturnTheAnswer) {
     const ModalWatch watch([](QWidget* modal) {
         auto* box = qobject_cast<QMessageBox*>(modal);

@@ -6,6 +6,7 @@ installed desktop entry, run by GIO's launcher as a desktop runs it, opens a
 site whose path has spaces.
 
 usage: check_install.py CMAKE BUILD-DIR"""
+import filecmp
 import os
 import re
 import select
@@ -106,12 +107,19 @@ def main():
                      "\n  ".join(EXPECTED))
         check_icons(prefix, problems)
 
+        data = os.path.join(tmp, "data")
         env = dict(os.environ, QT_QPA_PLATFORM="offscreen", MARLOW_STARTUP_REPORT="1",
-                   XDG_STATE_HOME=os.path.join(tmp, "state"), GIO_USE_VFS="local",
+                   XDG_STATE_HOME=os.path.join(tmp, "state"), XDG_DATA_HOME=data,
+                   GIO_USE_VFS="local",
                    PATH=os.path.join(prefix, "bin") + os.pathsep + os.environ.get("PATH", ""))
+        # The installed demo opens the user's own copy of the installed
+        # sample, where its points can be saved.
         sample = os.path.join(prefix, "share/marlow/office.tws")
+        copy = os.path.join(data, "marlow", "office.tws")
         run_until_opened([os.path.join(prefix, "bin/marlow"), "--demo"], env,
-                         "the installed demo", sample, problems)
+                         "the installed demo", copy, problems)
+        if not os.path.exists(copy) or not filecmp.cmp(sample, copy, shallow=False):
+            problems.append(f"the demo's copy {copy} is not the installed sample")
 
         # The launcher passes the path as one argument, spaces and all; the
         # program it starts, found on PATH, is the installed one.
