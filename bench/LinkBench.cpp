@@ -33,6 +33,22 @@ public:
     void warnLowBattery() override {}
 };
 
+// A link that sends nowhere, with its scan list.
+struct BenchLink {
+    BenchLink() { link.attachSink(&sink); }
+    void deliver(const std::vector<std::uint8_t>& report) {
+        link.handleMessage(msg::ApReport, report.data(), static_cast<std::uint16_t>(report.size()));
+    }
+    std::size_t records() const {
+        return scanList.withLock([](const RecordList& list) { return list.size(); });
+    }
+
+    NullSink sink;
+    QuietEvents events;
+    SharedRecordList scanList;
+    AnalyzerLink link{events, scanList};
+};
+
 std::vector<std::uint8_t> reportFor(int ap, std::int8_t rssi) {
     BeaconFields beacon;
     beacon.transmitter = {
@@ -80,15 +96,11 @@ void feed(AnalyzerLink& link, const std::vector<std::uint8_t>& stream) {
 
 void ReceiveScanStream(benchmark::State& state) {
     const std::vector<std::uint8_t> stream = scanStream();
-    NullSink sink;
-    QuietEvents events;
-    SharedRecordList scanList;
-    AnalyzerLink link(events, scanList);
-    link.attachSink(&sink);
+    BenchLink bench;
     for (auto _ : state) {
         // Every measurement starts with an empty scan list.
-        scanList.withLock([](RecordList& list) { list.clear(); });
-        feed(link, stream);
+        bench.scanList.withLock([](RecordList& list) { list.clear(); });
+        feed(bench.link, stream);
     }
     const auto bytes = static_cast<double>(stream.size());
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * stream.size()));
@@ -102,23 +114,17 @@ BENCHMARK(ReceiveScanStream)->Unit(benchmark::kMicrosecond);
 // decode, lock, find by MAC text, update. range(0) picks the access point by
 // its place in the list: 0 is found first, 99 last.
 void ReportIntoListOf100(benchmark::State& state) {
-    NullSink sink;
-    QuietEvents events;
-    SharedRecordList scanList;
-    AnalyzerLink link(events, scanList);
-    link.attachSink(&sink);
+    BenchLink bench;
     std::vector<std::vector<std::uint8_t>> reports;
     for (int ap = 0; ap < 100; ++ap) {
         reports.push_back(reportFor(ap, static_cast<std::int8_t>(-30 - ap / 2)));
-        link.handleMessage(msg::ApReport, reports.back().data(),
-                           static_cast<std::uint16_t>(reports.back().size()));
+        bench.deliver(reports.back());
     }
     // The list is in ascending RSSI, so the weakest access point comes first.
     const std::vector<std::uint8_t>& report = reports[99 - state.range(0)];
     for (auto _ : state)
-        link.handleMessage(msg::ApReport, report.data(), static_cast<std::uint16_t>(report.size()));
-    state.counters["records"] =
-        static_cast<double>(scanList.withLock([](const RecordList& list) { return list.size(); }));
+        bench.deliver(report);
+    state.counters["records"] = static_cast<double>(bench.records());
 }
 BENCHMARK(ReportIntoListOf100)->Arg(0)->Arg(99)->Unit(benchmark::kMicrosecond);
 
@@ -126,21 +132,15 @@ BENCHMARK(ReportIntoListOf100)->Arg(0)->Arg(99)->Unit(benchmark::kMicrosecond);
 // searched, a record allocated and linked in by RSSI. Timing includes taking
 // the record out again so that the list stays at 100.
 void NewApIntoListOf100(benchmark::State& state) {
-    NullSink sink;
-    QuietEvents events;
-    SharedRecordList scanList;
-    AnalyzerLink link(events, scanList);
-    link.attachSink(&sink);
-    for (int ap = 0; ap < 100; ++ap) {
-        const auto report = reportFor(ap, static_cast<std::int8_t>(-30 - ap / 2));
-        link.handleMessage(msg::ApReport, report.data(), static_cast<std::uint16_t>(report.size()));
-    }
+    BenchLink bench;
+    for (int ap = 0; ap < 100; ++ap)
+        bench.deliver(reportFor(ap, static_cast<std::int8_t>(-30 - ap / 2)));
     const auto report = reportFor(1000, -50);
     char macText[16] = {};
     formatMacText(macText, {0x00, 0x1A, 0x2B, 0x11, 0x03, 0xE8});
     for (auto _ : state) {
-        link.handleMessage(msg::ApReport, report.data(), static_cast<std::uint16_t>(report.size()));
-        scanList.withLock([&](RecordList& list) {
+        bench.deliver(report);
+        bench.scanList.withLock([&](RecordList& list) {
             RecordNode* node = nullptr;
             list.findByMac(macText, node);
             list.remove(node);
@@ -153,23 +153,18 @@ BENCHMARK(NewApIntoListOf100)->Unit(benchmark::kMicrosecond);
 // found last by a walk (range 0 = 0), or a new one turned away (1). Against
 // ReportIntoListOf100/99, the look-up should cost the same at the cap.
 void ReportAtTheCap(benchmark::State& state) {
-    NullSink sink;
-    QuietEvents events;
-    SharedRecordList scanList;
-    AnalyzerLink link(events, scanList);
-    link.attachSink(&sink);
-    link.sendCommand(msg::StartScan);
+    BenchLink bench;
+    bench.link.sendCommand(msg::StartScan);
     std::vector<std::uint8_t> report;
     for (int ap = 0; ap < static_cast<int>(MaxScanRecords); ++ap) {
         report = reportFor(ap, static_cast<std::int8_t>(-30 - ap % 60));
-        link.handleMessage(msg::ApReport, report.data(), static_cast<std::uint16_t>(report.size()));
+        bench.deliver(report);
     }
     if (state.range(0) == 1)
         report = reportFor(static_cast<int>(MaxScanRecords) + 1, -40);
     for (auto _ : state)
-        link.handleMessage(msg::ApReport, report.data(), static_cast<std::uint16_t>(report.size()));
-    state.counters["records"] =
-        static_cast<double>(scanList.withLock([](const RecordList& list) { return list.size(); }));
+        bench.deliver(report);
+    state.counters["records"] = static_cast<double>(bench.records());
 }
 BENCHMARK(ReportAtTheCap)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
@@ -182,16 +177,12 @@ void ReportFlood(benchmark::State& state) {
     for (int i = 0; i < Reports; ++i)
         reports.push_back(
             reportFor(state.range(0) == 1 ? i : i % 100, static_cast<std::int8_t>(-30 - i % 60)));
-    NullSink sink;
-    QuietEvents events;
     for (auto _ : state) {
-        SharedRecordList scanList;
-        AnalyzerLink link(events, scanList);
-        link.attachSink(&sink);
-        link.sendCommand(msg::StartScan);
+        BenchLink bench;
+        bench.link.sendCommand(msg::StartScan);
         for (const auto& r : reports)
-            link.handleMessage(msg::ApReport, r.data(), static_cast<std::uint16_t>(r.size()));
-        benchmark::DoNotOptimize(link.droppedReports.load());
+            bench.deliver(r);
+        benchmark::DoNotOptimize(bench.link.droppedReports.load());
     }
 }
 BENCHMARK(ReportFlood)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);

@@ -5,6 +5,7 @@
 // lost, and that the file's survey data is byte for byte what the store
 // held. Prints its figures; exits 1 when a check fails. Not a test: it runs
 // for minutes, with `make soak`.
+#include "ResidentMemory.h"
 #include "board/OfficeScenario.h"
 #include "board/Simulator.h"
 #include "shell/CMainFrame.h"
@@ -58,16 +59,6 @@ public:
         return std::nullopt;
     }
 };
-
-// Resident memory in kilobytes, from /proc.
-long residentKb() {
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);) {
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::stol(line.substr(6));
-    }
-    return 0;
-}
 
 std::vector<std::uint8_t> fileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -134,9 +125,9 @@ int main(int argc, char** argv) {
             ++lost;
         }
         if (point == EarlyPoint)
-            early = residentKb();
+            early = bench::residentKb();
     }
-    const long late = residentKb();
+    const long late = bench::residentKb();
     const double measuring = static_cast<double>(elapsed.elapsed()) / 1000.0;
 
     const SiteResult<> saved = view.session().saveSiteData(

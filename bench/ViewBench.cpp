@@ -5,6 +5,7 @@
 // 50 access points (part of a budget of 1 ms from a report on the wire to the repainted screen). A
 // closing summary times subject and baseline back to back in alternating order and prints their
 // ratio.
+#include "ResidentMemory.h"
 #include "sitefile/SiteCreator.h"
 #include "sitefile/SiteReader.h"
 #include "view/ScreenPainters.h"
@@ -243,16 +244,6 @@ void printSummary() {
                 median(survey) * 1e3);
 }
 
-// Resident memory in kilobytes, from /proc.
-long residentKb() {
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);) {
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::stol(line.substr(6));
-    }
-    return 0;
-}
-
 // The 16,000 x 12,000 site: opening it (read, then the picture made)
 // against a plain read of the file, and the memory the open site holds
 // with a frame painted, against the 8-bit plan's size. Run first, before
@@ -287,7 +278,7 @@ void printLargeSite() {
             benchmark::DoNotOptimize(picture.width());
         }));
     }
-    const long before = residentKb();
+    const long before = bench::residentKb();
     {
         // The rest of the open file goes, as when the view adopts the site.
         const SitePicture picture = [&] {
@@ -301,7 +292,7 @@ void printLargeSite() {
         QImage frame;
         QPainter painter(&window);
         paintMapScreen(painter, window.rect(), viewport, &picture, QImage(), frame);
-        const double held = static_cast<double>(residentKb() - before) * 1024.0;
+        const double held = static_cast<double>(bench::residentKb() - before) * 1024.0;
         std::printf("\n16000 x 12000 site: open %.0f ms, plain read %.0f ms: %.2fx (<= 1.5)\n",
                     median(opens) * 1e3, median(reads) * 1e3, median(opens) / median(reads));
         std::printf(
