@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <iterator>
 #include <string>
@@ -28,6 +29,12 @@ namespace marlow::fuzz {
 
 constexpr std::uint8_t VerbatimInput = 0;
 constexpr std::uint8_t BlankSignatureLeftOut = 1;
+
+// A finding: what the site-file code guarantees did not hold.
+inline void require(bool holds) {
+    if (!holds)
+        std::abort();
+}
 
 inline const std::vector<std::uint8_t>& blankSignatureBlock() {
     static const std::vector<std::uint8_t> block = encodeSignatureBlock(BlankSignature());

@@ -23,11 +23,6 @@ protected:
     std::streamsize xsputn(const char*, std::streamsize count) override { return count; }
 };
 
-void require(bool holds) {
-    if (!holds)
-        std::abort();
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -39,15 +34,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // A plan that opened has every pixel its size needs.
     const SiteBitmap& plan = opened->bitmap;
-    require(plan.width >= 1 && plan.height >= 1 &&
-            plan.pixels.size() == std::size_t{plan.rowStride()} * std::size_t(plan.height));
+    fuzz::require(plan.width >= 1 && plan.height >= 1 &&
+                  plan.pixels.size() == std::size_t{plan.rowStride()} * std::size_t(plan.height));
 
     RecordList store;
     std::size_t marks = 0;
     loadPoints(*opened, store, [&marks](std::int32_t, std::int32_t, int) { ++marks; });
     // Every point of the store was marked, and no mark is without a record.
-    require(store.size() == opened->points.records->size() && marks >= opened->points.pointCount &&
-            marks <= store.size());
+    fuzz::require(store.size() == opened->points.records->size() &&
+                  marks >= opened->points.pointCount && marks <= store.size());
 
     DiscardingBuffer discard;
     std::ostream out(&discard);
@@ -58,6 +53,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // As the signature command reads it; a block the file holds whole reads.
     const std::uint32_t signatureOffset = decodeHeader(opened->file.header).signatureOffset;
     const SiteResult<SignaturePixels> signature = readSignature(path, signatureOffset);
-    require(signature || std::uint64_t{signatureOffset} + SignatureBlockSize > file.size());
+    fuzz::require(signature || std::uint64_t{signatureOffset} + SignatureBlockSize > file.size());
     return 0;
 }

@@ -35,18 +35,13 @@ public:
     }
 };
 
-void require(bool holds) {
-    if (!holds)
-        std::abort();
-}
-
 // The saved file in one read: a byte-wise read of it took most of each
 // input's time.
 std::vector<std::uint8_t> readSaved(const std::string& path) {
     std::vector<std::uint8_t> bytes(std::filesystem::file_size(path));
     std::ifstream in(path, std::ios::binary);
     in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    require(in.gcount() == static_cast<std::streamsize>(bytes.size()));
+    fuzz::require(in.gcount() == static_cast<std::streamsize>(bytes.size()));
     return bytes;
 }
 
@@ -109,23 +104,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     loadPoints(*opened, store, nullptr);
 
     SiteFileState state = opened->file;
-    require(saveSiteData(path, state, store, StripedSignature(), SaveTime).ok());
+    fuzz::require(saveSiteData(path, state, store, StripedSignature(), SaveTime).ok());
     HeaderBytes stamped = opened->file.header;
     stampHeader(stamped, SaveTime);
-    require(state.header == stamped);
+    fuzz::require(state.header == stamped);
 
     const SiteHeaderFields fields = decodeHeader(stamped);
     const std::vector<std::uint8_t> saved = readSaved(path);
     const std::vector<std::uint8_t> before = expectedBeforeData(old, fields, stamped);
-    require(saved.size() >= before.size() &&
-            std::equal(before.begin(), before.end(), saved.begin()));
+    fuzz::require(saved.size() >= before.size() &&
+                  std::equal(before.begin(), before.end(), saved.begin()));
 
     const SiteResult<OpenedSite> reopened = openSite(path);
-    require(reopened && !reopened->points.endsEarly &&
-            reopened->file.pointRecordSize == StoredPointRecordSize &&
-            reopened->file.apRecordSize == StoredApRecordSize);
+    fuzz::require(reopened && !reopened->points.endsEarly &&
+                  reopened->file.pointRecordSize == StoredPointRecordSize &&
+                  reopened->file.apRecordSize == StoredApRecordSize);
     RecordList reloaded;
     loadPoints(*reopened, reloaded, nullptr);
-    require(test::sameRecords(reloaded, expectedReload(store)));
+    fuzz::require(test::sameRecords(reloaded, expectedReload(store)));
     return 0;
 }
