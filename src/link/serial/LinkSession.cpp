@@ -18,12 +18,11 @@ LinkSession::~LinkSession() {
 void LinkSession::start(const DriverRegistry& registry, const LinkStartOptions& options,
                         const std::function<void()>& repaint) {
     m_device = options.device.empty() ? devicePathForPort(discoverPort(registry)) : options.device;
-    const std::string& device = m_device;
     // The port attaches itself to the link as its sink before its reader
     // starts and detaches itself when it is destroyed, so an earlier port
     // goes first.
     stop();
-    m_port = std::make_unique<SerialPort>(m_link, device, m_messages, m_clock);
+    m_port = std::make_unique<SerialPort>(m_link, m_device, m_messages, m_clock);
     std::this_thread::sleep_for(options.startPause);
     m_link.requestFirmwareVersion();
     if (repaint)
