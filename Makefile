@@ -8,7 +8,7 @@ PACKAGES := g++ cmake ninja-build make qt6-base-dev qt6-multimedia-dev \
             libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core \
             nlohmann-json3-dev clang-14 libclang-rt-14-dev clang-format clang-tidy git \
             libnl-3-dev libnl-genl-3-dev libsystemd-dev dbus-daemon libcap2-bin python3 \
-            dpkg-dev desktop-file-utils shared-mime-info libglib2.0-bin
+            dpkg-dev desktop-file-utils shared-mime-info libglib2.0-bin poppler-utils
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 CMAKE_FLAGS ?=
 ifneq ($(CI),)
