@@ -47,7 +47,7 @@ void whiteOutside(QImage& frame, const Rect& destination) {
 } // namespace
 
 void paintMapScreen(QPainter& painter, const QRect& client, const MapViewport& viewport,
-                    const SitePicture* picture, const QImage& crosshair, QImage& frame) {
+                    const SitePicture* picture, const QImage& crosshair, MapFrame& frame) {
     painter.save();
     const std::optional<ViewLayout> layout =
         picture && !picture->isNull() ? viewport.layout({0, 0, client.width(), client.height()})
@@ -58,13 +58,27 @@ void paintMapScreen(QPainter& painter, const QRect& client, const MapViewport& v
         const double ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
         const QSize size(static_cast<int>(std::lround(client.width() * ratio)),
                          static_cast<int>(std::lround(client.height() * ratio)));
-        if (frame.size() != size || frame.format() != QImage::Format_RGB32)
-            frame = QImage(size, QImage::Format_RGB32);
+        if (frame.image.size() != size || frame.image.format() != QImage::Format_RGB32) {
+            frame.image = QImage(size, QImage::Format_RGB32);
+            frame.stamp = 0;
+        }
         const Rect destination = scaled(layout->destination, ratio);
-        whiteOutside(frame, destination);
-        picture->render(frame, destination, layout->source);
-        frame.setDevicePixelRatio(ratio);
-        painter.drawImage(client.topLeft(), frame);
+        if (frame.stamp != picture->stamp() || frame.destination != destination ||
+            frame.source != layout->source) {
+            // Drawn in device pixels; the ratio only tells the painter below
+            // how to place it.
+            frame.image.setDevicePixelRatio(1.0);
+            whiteOutside(frame.image, destination);
+            picture->render(frame.image, destination, layout->source);
+            frame.destination = destination;
+            frame.source = layout->source;
+            frame.stamp = picture->stamp();
+        } else if (frame.marks < picture->markCount()) {
+            picture->renderMarks(frame.image, destination, layout->source, frame.marks);
+        }
+        frame.marks = picture->markCount();
+        frame.image.setDevicePixelRatio(ratio);
+        painter.drawImage(client.topLeft(), frame.image);
     } else {
         painter.fillRect(client, Qt::white);
     }

@@ -9,6 +9,8 @@
 #include <QImage>
 #include <QPainter>
 #include <QRect>
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -39,12 +41,25 @@ struct SurveyRow {
 // order.
 std::vector<SurveyRow> surveyRows(const RecordList& scan);
 
+// The map screen's frame, kept by the caller between paints: the image in
+// device pixels and what it shows. A repaint of an unchanged view (an
+// expose, a notice drawn over the map, the cross-hair) draws the image
+// again without converting the plan, and a new mark is drawn into it; a
+// scroll, a zoom, a resize or a removed mark makes it anew, with no
+// allocation while its size stays.
+struct MapFrame {
+    QImage image;
+    Rect destination; // in device pixels
+    Rect source;
+    std::uint64_t stamp = 0; // the picture's stamp when drawn; 0: nothing drawn
+    std::size_t marks = 0;   // how many of its marks the image shows
+};
+
 // The visible range of the picture in its own proportions with its marks,
 // white margins (all white when no site is open or the visible range is
-// empty) and the cross-hair combined with AND at the centre. frame is the
-// caller's buffer, kept between paints so that a frame allocates nothing.
+// empty) and the cross-hair combined with AND at the centre.
 void paintMapScreen(QPainter& painter, const QRect& client, const MapViewport& viewport,
-                    const SitePicture* picture, const QImage& crosshair, QImage& frame);
+                    const SitePicture* picture, const QImage& crosshair, MapFrame& frame);
 
 // radar: the picture of this paint (the caller advances the radar frame);
 // scanChannel: the channel highlighted (none when outside 1..14); notice:

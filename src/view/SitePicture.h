@@ -4,7 +4,10 @@
 // part it shows, scaled to the window, so paint cost follows the window's
 // size and a large plan costs its own size in memory. The marks are a layer
 // of their own, drawn over the plan at paint time in the exact colours of
-// the RSSI scale; removing one shows the plan beneath.
+// the RSSI scale; removing one shows the plan beneath. A large plan also
+// keeps a copy reduced four times on each side, from which a view zoomed far
+// out samples, so that such a frame reads a few megabytes, not the whole
+// plan.
 #pragma once
 
 #include "sitefile/SiteBitmap.h"
@@ -37,24 +40,45 @@ public:
     // point found there; false when there is none.
     bool removeMark(std::int32_t x, std::int32_t y);
     std::size_t markCount() const { return m_marks.size(); }
+    // Differs between pictures and changes when a mark is removed, never
+    // when one is added: while it stays, the marks are those a frame was
+    // drawn with, and any added since follow them (see renderMarks). Never 0.
+    std::uint64_t stamp() const { return m_stamp; }
 
     // Paints the source rectangle of the plan, scaled to the destination
     // rectangle of the 32-bit target (nearest pixel), then the marks that
     // fall in it, clipped to the destination.
     void render(QImage& target, const Rect& destination, const Rect& source) const;
+    // Paints the marks from the first-th on, as render does: brings a frame
+    // drawn with the earlier ones up to date.
+    void renderMarks(QImage& target, const Rect& destination, const Rect& source,
+                     std::size_t first) const;
 
 private:
+    // The plan, or its reduced copy, as a frame samples it.
+    struct Level {
+        const std::uint8_t* pixels = nullptr;
+        std::size_t stride = 0;
+        bool topDown = true;
+        std::int32_t width = 0;
+        std::int32_t height = 0;
+        std::int32_t step = 1; // plan pixels per level pixel, each way
+        const std::uint8_t* row(std::int32_t y) const;
+    };
     struct Mark {
         std::int32_t x = 0;
         std::int32_t y = 0;
         QRgb color = 0;
     };
+    void reduce();
+    Level levelFor(const Rect& destination, const Rect& source) const;
     void renderPlan(QImage& target, const Rect& destination, const Rect& source) const;
-    void renderMarks(QImage& target, const Rect& destination, const Rect& source) const;
 
     SiteBitmap m_plan;
+    std::vector<std::uint8_t> m_reduced;
     std::array<QRgb, 256> m_table{};
     std::vector<Mark> m_marks;
+    std::uint64_t m_stamp;
 };
 
 } // namespace marlow

@@ -73,7 +73,7 @@ QImage actualSize(const SitePicture& picture) {
 QImage renderMap(const MapViewport& viewport, const SitePicture* shown, QSize size = {240, 268},
                  bool withCrosshair = true) {
     static const QImage crosshair = ViewArt::load().crosshair;
-    QImage frame;
+    MapFrame frame;
     return renderImage(size, [&](QPainter& painter, const QRect& rect) {
         paintMapScreen(painter, rect, viewport, shown, withCrosshair ? crosshair : QImage(), frame);
     });
@@ -162,6 +162,71 @@ std::pair<int, int> extents(const QImage& image, QPoint centre, QRgb color) {
 // A wide plan in a square window keeps its shape: white above and below,
 // round discs where a tap would take them, and only the cross-hair's ring
 // black.
+// Far zoomed out, a large plan is sampled from its reduced copy: every
+// window pixel still shows a plan pixel from the block it covers, whichever
+// way the plan's rows are stored.
+TEST(SitePicture, FarZoomedOutEachPixelShowsAPlanPixelItCovers) {
+    struct Case {
+        std::int32_t width, height, across, down;
+    };
+    for (const bool topDown : {true, false}) {
+        for (const Case c :
+             {Case{4096, 8, 256, 2}, Case{8, 4096, 2, 256}, Case{2500, 2100, 7, 5}}) {
+            SiteBitmap plan = test::testPlan(c.width, c.height);
+            plan.topDown = topDown;
+            const SitePicture picture(plan);
+            QImage image(c.across, c.down, QImage::Format_RGB32);
+            picture.render(image, {0, 0, c.across, c.down}, {0, 0, c.width, c.height});
+            for (std::int32_t y = 0; y < c.down; ++y) {
+                for (std::int32_t x = 0; x < c.across; ++x) {
+                    bool covered = false;
+                    for (std::int32_t py = y * c.height / c.down;
+                         !covered && py < (y + 1) * c.height / c.down; ++py) {
+                        for (std::int32_t px = x * c.width / c.across;
+                             !covered && px < (x + 1) * c.width / c.across; ++px)
+                            covered = picture.planPixel(px, py) == image.pixel(x, y);
+                    }
+                    ASSERT_TRUE(covered) << c.width << " x " << c.height << " at " << x << "," << y
+                                         << (topDown ? " top-down" : " bottom-up");
+                }
+            }
+        }
+    }
+}
+
+// The map screen's frame is kept between paints: repaints follow a new or
+// removed mark and a pan at once, and match a frame drawn afresh, also at
+// two device pixels a window pixel (where the margins are repainted white).
+TEST(MapScreen, AKeptFrameShowsWhatAFreshOneShows) {
+    SitePicture picture(greyPlan(300, 150));
+    MapViewport viewport = showingAll(300, 150);
+    MapFrame kept;
+    const auto paint = [&](MapFrame& frame) {
+        QImage image(480, 480, QImage::Format_RGB32);
+        image.setDevicePixelRatio(2.0);
+        image.fill(Unpainted);
+        QPainter painter(&image);
+        paintMapScreen(painter, {0, 0, 240, 240}, viewport, &picture, QImage(), frame);
+        return image;
+    };
+    const auto matchesFresh = [&](const char* step) {
+        MapFrame fresh;
+        EXPECT_EQ(paint(kept), paint(fresh)) << step;
+    };
+    matchesFresh("first paint");
+    picture.addMark(150, 75, -30);
+    matchesFresh("a mark added");
+    EXPECT_EQ(paint(kept).pixel(240, 240), Red);
+    viewport.zoomIn();
+    viewport.panLeft(40);
+    matchesFresh("zoomed and panned");
+    viewport.panRight(400); // past the plan's right edge: a wide white margin
+    matchesFresh("panned back past the right edge");
+    EXPECT_EQ(paint(kept).pixel(470, 240), White);
+    EXPECT_TRUE(picture.removeMark(150, 75));
+    matchesFresh("the mark removed");
+}
+
 TEST(MapScreen, APlanKeepsItsProportionsAndItsDiscsAreRound) {
     SitePicture picture(greyPlan(300, 150));
     picture.addMark(60, 75, -30);

@@ -103,7 +103,7 @@ private:
     // The site's floor plan with its survey marks (siteImage).
     std::unique_ptr<SitePicture> m_picture;
     // The map screen's frame, kept between paints.
-    QImage m_mapFrame;
+    MapFrame m_mapFrame;
     ViewArt m_art;
     // Advanced at every survey paint for the whole run; never reset.
     std::int32_t radarFrame = 0;
