@@ -223,6 +223,23 @@ void loadPoints(const OpenedSite& site, RecordList& store, const MarkSink& drawM
     drawMarks(site, drawMark);
 }
 
+void loadPointsAsStored(const OpenedSite& site, RecordList& store) {
+    const auto keep = [&store](const SurveyRecord& record) {
+        if (store.appendCopy(record) != RecordList::Ok)
+            throw std::bad_alloc();
+    };
+    auto record = site.points.records->begin();
+    const PointMark* previous = nullptr;
+    for (const PointMark& mark : site.points.marks) {
+        if (previous && previous->x == mark.x && previous->y == mark.y && !isPlaceholder(*record))
+            keep(placeholderRecord(mark.x, mark.y, textOf(record->pointName), "",
+                                   LoadedPlaceholderRssi));
+        for (std::uint32_t i = 0; i < mark.records; ++i, ++record)
+            keep(*record);
+        previous = &mark;
+    }
+}
+
 void movePoints(OpenedSite& site, RecordList& emptyStore, const MarkSink& drawMark) {
     emptyStore.swap(*site.points.records);
     drawMarks(site, drawMark);

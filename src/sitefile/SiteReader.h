@@ -44,6 +44,15 @@ using MarkSink = std::function<void(std::int32_t x, std::int32_t y, int rssi)>;
 // runs out, so that a copy is never partial without a word.
 void loadPoints(const OpenedSite& site, RecordList& store, const MarkSink& drawMark);
 
+// Appends copies of the stored points to the store such that Save Site Data
+// writes each back as the point it was: the loaded records, and before each
+// point with access points that follows one at its position (which the
+// writer would join to the one before) a placeholder with its name, since a
+// placeholder starts a point of its own that the access points after it
+// join. For a file Save Site Data wrote, saving them gives its survey data
+// back byte for byte. Throws std::bad_alloc when memory runs out.
+void loadPointsAsStored(const OpenedSite& site, RecordList& store);
+
 // Moves the stored points into an empty store without allocating, so that
 // it cannot fail part-way, and reports each point's mark. The site keeps
 // none afterwards.

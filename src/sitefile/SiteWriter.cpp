@@ -23,12 +23,15 @@ Failure<SiteError> updateFailure(const Error& error) {
     return fail(cannotUpdateError(error.message));
 }
 
-// Ends the new contents with the survey data section and puts them into
-// the site file.
-SiteResult<> finish(const std::string& path, std::vector<std::uint8_t>& contents,
-                    const RecordList& store, SplitRule rule) {
+// Ends the new contents with the survey data section.
+void appendSurveyData(std::vector<std::uint8_t>& contents, const RecordList& store,
+                      SplitRule rule) {
     const std::vector<std::uint8_t> data = encodeSurveyData(store, rule);
     contents.insert(contents.end(), data.begin(), data.end());
+}
+
+// Puts the new contents into the site file.
+SiteResult<> put(const std::string& path, const std::vector<std::uint8_t>& contents) {
     if (Result<void> replaced = replaceFile(path, contents); !replaced)
         return updateFailure(replaced.error());
     return {};
@@ -41,18 +44,19 @@ std::string refusedPlan(const std::string& bitmapPath, const std::string& why) {
 
 } // namespace
 
-SiteResult<> saveSiteData(const std::string& path, SiteFileState& site, const RecordList& store,
-                          const SignatureSource& signature, std::uint32_t saveTime) {
+SiteResult<std::vector<std::uint8_t>>
+siteDataContents(const std::string& sourcePath, const SiteFileState& site, const RecordList& store,
+                 const SignatureSource& signature, std::uint32_t saveTime) {
     const SiteLayout layout = layoutOf(site);
     if (Result<void> fits = checkLayout(layout); !fits)
         return fail(cannotUpdateError(
             "The site file's layout does not leave room for the survey: " + fits.error().message));
 
-    // The old file supplies every byte before the survey data that the save
+    // The source supplies every byte before the survey data that the save
     // does not write; a missing file, or one cut short, reads as zeros, as a
     // file updated in place would.
     std::vector<std::uint8_t> contents(layout.dataOffset, 0);
-    const FileDescriptor old(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    const FileDescriptor old(::open(sourcePath.c_str(), O_RDONLY | O_CLOEXEC));
     if (!old.valid() && errno != ENOENT)
         return updateFailure(Error::fromErrno({}));
     if (old.valid()) {
@@ -67,10 +71,20 @@ SiteResult<> saveSiteData(const std::string& path, SiteFileState& site, const Re
     std::copy(header.begin(), header.end(), contents.begin());
     std::copy(block.begin(), block.end(),
               contents.begin() + static_cast<std::ptrdiff_t>(layout.signatureOffset));
-    if (SiteResult<> finished = finish(path, contents, store, SplitRule::SaveSiteData); !finished)
-        return finished;
+    appendSurveyData(contents, store, SplitRule::SaveSiteData);
+    return contents;
+}
 
-    site.header = header;
+SiteResult<> saveSiteData(const std::string& path, SiteFileState& site, const RecordList& store,
+                          const SignatureSource& signature, std::uint32_t saveTime) {
+    const SiteResult<std::vector<std::uint8_t>> contents =
+        siteDataContents(path, site, store, signature, saveTime);
+    if (!contents)
+        return fail(contents.error());
+    if (SiteResult<> written = put(path, *contents); !written)
+        return written;
+
+    std::copy_n(contents->begin(), site.header.size(), site.header.begin());
     site.pointRecordSize = StoredPointRecordSize;
     site.apRecordSize = StoredApRecordSize;
     return {};
@@ -108,8 +122,9 @@ SiteResult<> rewriteSite(const std::string& path, SiteFileState& site, const Rec
             readAt(bitmap.get(), contents.data() + SiteHeaderSize, bitmapSize, 0);
         !read)
         return updateFailure(read.error());
-    if (SiteResult<> finished = finish(path, contents, store, SplitRule::FullRewrite); !finished)
-        return finished;
+    appendSurveyData(contents, store, SplitRule::FullRewrite);
+    if (SiteResult<> written = put(path, contents); !written)
+        return written;
 
     site.pointRecordSize = StoredPointRecordSize;
     site.apRecordSize = StoredApRecordSize;

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace marlow {
 
@@ -20,6 +21,13 @@ namespace marlow {
 // On success the site's header and record sizes are those written.
 SiteResult<> saveSiteData(const std::string& path, SiteFileState& site, const RecordList& store,
                           const SignatureSource& signature, std::uint32_t saveTime);
+
+// The complete contents Save Site Data gives the site, every byte it does
+// not write taken from the file at sourcePath (the site file itself, for a
+// save). Nothing is written.
+SiteResult<std::vector<std::uint8_t>>
+siteDataContents(const std::string& sourcePath, const SiteFileState& site, const RecordList& store,
+                 const SignatureSource& signature, std::uint32_t saveTime);
 
 // The full rewrite: the header as held, the floor plan copied from the
 // bitmap file right after it, and the survey data section; no signature.

@@ -135,7 +135,7 @@ public:
         if (!keep(
                 placeholderRecord(point.x, point.y, textOf(point.name), "", LoadedPlaceholderRssi)))
             return false;
-        m_out.marks.push_back({point.x, point.y, NoSignalRssi});
+        m_out.marks.push_back({point.x, point.y, NoSignalRssi, 1});
         return true;
     }
 
@@ -152,7 +152,7 @@ public:
     // was loaded.
     void pointEnd() {
         if (m_point.apCount > 0 && m_loaded > 0)
-            m_out.marks.push_back({m_point.x, m_point.y, m_best});
+            m_out.marks.push_back({m_point.x, m_point.y, m_best, m_loaded});
     }
 
     bool outOfMemory() const { return m_outOfMemory; }

@@ -26,6 +26,9 @@ struct PointMark {
     std::int32_t x = 0;
     std::int32_t y = 0;
     int rssi = 0;
+    // How many records of the list the point loaded as; the points' records
+    // follow one another in the list in the order of their marks.
+    std::uint32_t records = 0;
 };
 
 struct StoredPoints {

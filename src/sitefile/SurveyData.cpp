@@ -8,72 +8,59 @@ namespace marlow {
 
 namespace {
 
-class PointWriter {
-public:
-    explicit PointWriter(std::vector<std::uint8_t>& out) : m_out(out) {}
-
-    void open(const SurveyRecord& record) {
-        close();
-        m_at = m_out.size();
-        m_x = record.x;
-        m_y = record.y;
-        m_count = 0;
-        m_open = true;
-        m_out.resize(m_at + StoredPointRecordSize);
-        encodePointRecord(m_out.data() + m_at, record, 0);
-    }
-
-    // The count is written back into the point record once it is known.
-    void close() {
-        if (m_open)
-            writeU16(m_out.data() + m_at + 40, m_count);
-        m_open = false;
-    }
-
-    void addAp(const SurveyRecord& record) {
-        const std::size_t at = m_out.size();
-        m_out.resize(at + StoredApRecordSize);
-        encodeApRecord(m_out.data() + at, record);
-        ++m_count;
-    }
-
-    bool samePosition(const SurveyRecord& record) const {
-        return m_open && record.x == m_x && record.y == m_y;
-    }
-
-    // The count field is 16 bits wide; a longer run goes on in a new point
-    // record at the same position, which loads back as the same point.
-    bool full() const { return m_count == UINT16_MAX; }
-
-private:
-    std::vector<std::uint8_t>& m_out;
-    std::size_t m_at = 0;
-    std::int32_t m_x = 0;
-    std::int32_t m_y = 0;
-    std::uint16_t m_count = 0;
-    bool m_open = false;
-};
+// Whether the rule writes the record as an access-point record.
+bool writesAp(const SurveyRecord& record, SplitRule rule) {
+    return rule == SplitRule::FullRewrite || !isPlaceholder(record);
+}
 
 } // namespace
+
+void forEachStoredPoint(const RecordList& store, SplitRule rule,
+                        const std::function<void(PointRecords)>& visit) {
+    auto first = store.begin();
+    std::uint32_t apCount = 0;
+    for (auto at = store.begin(); at != store.end(); ++at) {
+        // The count field is 16 bits wide; a longer run goes on in a new
+        // point record at the same position, which loads back as the same
+        // point.
+        const bool startsPoint = at == store.begin() || at->x != first->x || at->y != first->y ||
+                                 apCount == UINT16_MAX ||
+                                 (rule == SplitRule::SaveSiteData && isPlaceholder(*at));
+        if (startsPoint) {
+            if (at != store.begin())
+                visit({first, at});
+            first = at;
+            apCount = 0;
+        }
+        if (writesAp(*at, rule))
+            ++apCount;
+    }
+    if (!store.empty())
+        visit({first, store.end()});
+}
+
+void appendStoredPoint(std::vector<std::uint8_t>& out, PointRecords point, SplitRule rule) {
+    const std::size_t pointAt = out.size();
+    out.resize(pointAt + StoredPointRecordSize);
+    std::uint16_t apCount = 0;
+    for (auto at = point.begin; at != point.end; ++at) {
+        if (!writesAp(*at, rule))
+            continue;
+        const std::size_t apAt = out.size();
+        out.resize(apAt + StoredApRecordSize);
+        encodeApRecord(out.data() + apAt, *at);
+        ++apCount;
+    }
+    encodePointRecord(out.data() + pointAt, *point.begin, apCount);
+}
 
 std::vector<std::uint8_t> encodeSurveyData(const RecordList& store, SplitRule rule) {
     std::vector<std::uint8_t> out(DataSizesLength);
     out.reserve(DataSizesLength + store.size() * (StoredPointRecordSize + StoredApRecordSize));
     writeU32(out.data(), StoredPointRecordSize);
     writeU32(out.data() + 4, StoredApRecordSize);
-
-    PointWriter point(out);
-    for (const SurveyRecord& record : store) {
-        const bool placeholder = isPlaceholder(record);
-        bool startsPoint = !point.samePosition(record) || point.full();
-        if (rule == SplitRule::SaveSiteData && placeholder)
-            startsPoint = true;
-        if (startsPoint)
-            point.open(record);
-        if (rule == SplitRule::FullRewrite || !placeholder)
-            point.addAp(record);
-    }
-    point.close();
+    forEachStoredPoint(store, rule,
+                       [&](PointRecords point) { appendStoredPoint(out, point, rule); });
     return out;
 }
 

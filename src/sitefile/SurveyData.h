@@ -5,6 +5,7 @@
 #include "store/RecordList.h"
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace marlow {
@@ -17,6 +18,21 @@ enum class SplitRule {
     // only where the position changes.
     FullRewrite,
 };
+
+// The records of the store that go into one stored point, in order.
+struct PointRecords {
+    RecordList::const_iterator begin;
+    RecordList::const_iterator end;
+};
+
+// Calls visit with the records of each stored point the rule makes of the
+// store, in store order.
+void forEachStoredPoint(const RecordList& store, SplitRule rule,
+                        const std::function<void(PointRecords)>& visit);
+
+// Appends one stored point, as forEachStoredPoint gives it: the point record
+// named and placed by its first record, then its access-point records.
+void appendStoredPoint(std::vector<std::uint8_t>& out, PointRecords point, SplitRule rule);
 
 std::vector<std::uint8_t> encodeSurveyData(const RecordList& store, SplitRule rule);
 

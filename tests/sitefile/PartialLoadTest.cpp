@@ -1,12 +1,14 @@
 // Loading the stored points: longer headers and records than this program
-// writes, and data sections cut short anywhere.
+// writes, data sections cut short anywhere, and points loaded as stored.
 #include "SiteBytes.h"
+#include "sitefile/SurveyData.h"
 
 #include <gtest/gtest.h>
 
 namespace marlow {
 namespace {
 
+using test::Bytes;
 using test::Loaded;
 using test::Marks;
 
@@ -88,6 +90,32 @@ TEST_F(PartialLoad, DataCutShortLoadsUpToTheLastCompleteRecordAndSaysSo) {
             << length;
         EXPECT_EQ(loaded.marks, marks) << length;
     }
+}
+
+// Points at one position that Save Site Data keeps apart (a point where
+// nothing was heard, then points with access points) load as records that
+// it writes back as the same points, byte for byte; the plain load's records
+// would join them into one.
+TEST_F(PartialLoad, PointsLoadedAsStoredSaveAsTheSamePoints) {
+    const std::size_t data = site.u32(header::DataOffset) + 8;
+    site.point(1, 1, "A", 1);
+    site.ap(6, 0xC400, 1, "a");
+    site.point(2, 2, "EMPTY", 0);
+    site.point(2, 2, "B", 2);
+    site.ap(6, 0xD800, 2, "b");
+    site.ap(11, 0xD900, 3, "");
+    site.point(2, 2, "C", 1);
+    site.ap(1, 0xE200, 4, "c");
+    site.point(3, 3, "D", 1);
+    site.ap(6, 0xE200, 5, "d");
+    const Loaded loaded(dir, site);
+    ASSERT_TRUE(loaded.result);
+    RecordList asStored;
+    loadPointsAsStored(*loaded.result, asStored);
+    const Bytes section(site.bytes.begin() + static_cast<std::ptrdiff_t>(data), site.bytes.end());
+    const Bytes saved = encodeSurveyData(asStored, SplitRule::SaveSiteData);
+    EXPECT_EQ(Bytes(saved.begin() + 8, saved.end()), section);
+    EXPECT_LT(encodeSurveyData(loaded.store, SplitRule::SaveSiteData).size(), saved.size());
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // naming the file.
 #include "Commands.h"
 
+#include "Merge.h"
 #include "Output.h"
 #include "PlanImage.h"
 #include "sitefile/SignatureBlock.h"
@@ -9,6 +10,7 @@
 #include "sitefile/SiteExport.h"
 #include "sitefile/SiteFormat.h"
 #include "sitefile/SiteReader.h"
+#include "sitefile/SiteWriter.h"
 
 #include <QBuffer>
 #include <QByteArray>
@@ -52,6 +54,27 @@ int withLoadedSite(const std::string& path, Writer write) {
         return ExitFileError;
     }
     return ExitOk;
+}
+
+// The signature a site file holds, given back as it was read.
+class StoredSignature final : public SignatureSource {
+public:
+    explicit StoredSignature(const SignaturePixels& pixels) : m_pixels(pixels) {}
+    std::uint32_t readSignaturePixel(int x, int y) const override {
+        return m_pixels[static_cast<std::size_t>(y * SignatureWidth + x)];
+    }
+
+private:
+    const SignaturePixels& m_pixels;
+};
+
+// Opens a site to merge. One that ends before all its points is refused:
+// the joined file would silently lack what was cut off.
+SiteResult<OpenedSite> openWhole(const std::string& path) {
+    SiteResult<OpenedSite> opened = openSite(path);
+    if (opened && opened->points.endsEarly)
+        return fail(damagedError("it ends before all its survey points; nothing is merged."));
+    return opened;
 }
 
 } // namespace
@@ -111,6 +134,48 @@ int signatureCommand(const std::string& path, const std::string& picturePath) {
             writeOutputFile(picturePath, {bytes, static_cast<std::size_t>(png.size())});
         !written)
         return fileError(picturePath, "cannot write the picture: " + written.error().message);
+    return ExitOk;
+}
+
+int mergeCommand(const std::vector<std::string>& inputs, const std::string& outPath) {
+    const std::string& firstPath = inputs.front();
+    const SiteResult<OpenedSite> first = openWhole(firstPath);
+    if (!first)
+        return fileError(firstPath, first.error());
+    const HeaderBytes& header = first->file.header;
+    const SiteResult<SignaturePixels> signature =
+        readSignature(firstPath, decodeHeader(header).signatureOffset);
+    if (!signature)
+        return fileError(firstPath, signature.error());
+
+    // Each site's points are taken as stored, and joined in the order the
+    // sites are given.
+    PointJoiner joiner;
+    {
+        RecordList loaded;
+        loadPointsAsStored(*first, loaded);
+        joiner.add(loaded);
+    }
+    for (auto path = inputs.begin() + 1; path != inputs.end(); ++path) {
+        const SiteResult<OpenedSite> other = openWhole(*path);
+        if (!other)
+            return fileError(*path, other.error());
+        if (const std::optional<std::string> differs = planDifference(first->bitmap, other->bitmap))
+            return fileError(*path, "not the floor plan of " + firstPath + ": " + *differs + '.');
+        RecordList loaded;
+        loadPointsAsStored(*other, loaded);
+        joiner.add(loaded);
+    }
+
+    // Saved as Save Site Data saves the first site, at the time it was last
+    // saved, so that the same inputs always give the same file.
+    const SiteResult<std::vector<std::uint8_t>> contents =
+        siteDataContents(firstPath, first->file, joiner.store(), StoredSignature(*signature),
+                         decodeHeader(header).saveTime);
+    if (!contents)
+        return fileError(firstPath, contents.error());
+    if (const Result<void> written = writeOutputFile(outPath, *contents); !written)
+        return fileError(outPath, "cannot write the merged site: " + written.error().message);
     return ExitOk;
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace marlow::tws {
 
@@ -16,5 +17,10 @@ int infoCommand(const std::string& path);
 int dumpCommand(const std::string& path);
 int csvExportCommand(const std::string& path);
 int signatureCommand(const std::string& path, const std::string& picturePath);
+// Joins the surveys of the sites, which must share one floor plan, into a
+// new site file at outPath; see Merge.h for what it holds. Every input is
+// read whole before the output is written, and the output replaces any
+// file there only once complete, so outPath may name one of the inputs.
+int mergeCommand(const std::vector<std::string>& inputs, const std::string& outPath);
 
 } // namespace marlow::tws

@@ -1,10 +1,12 @@
-// tws: the site-file tool. Makes a new site from a floor-plan picture and
+// tws: the site-file tool. Makes a new site from a floor-plan picture,
 // shows what a site file holds, as a summary, JSON, CSV or a picture of
-// its signature. This file reads the command line; Commands.cpp does the work.
+// its signature, and joins the surveys of one site into one file. This file reads the command line;
+// Commands.cpp does the work.
 #include "Commands.h"
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <iostream>
 #include <string>
 #include <string_view>
@@ -24,7 +26,18 @@ constexpr std::string_view Usage =
     "  tws dump FILE                 the points and records the program loads, as JSON\n"
     "  tws export FILE --csv         one CSV row per loaded record\n"
     "  tws signature FILE OUT.png    the stored signature as a 200 x 100 picture\n"
+    "  tws merge A.tws B.tws ... -o OUT.tws\n"
+    "                                the surveys of one site joined into one file\n"
     "  tws --help                    this text\n"
+    "\n"
+    "merge: the sites must have the same floor plan. OUT.tws gets the header,\n"
+    "signature and save time of the first site and the points of all, in order,\n"
+    "saved as the program saves a survey: each point as its site stores it, a\n"
+    "point repeated byte for byte kept only where it first appears, and a site's\n"
+    "first point, unless nothing was heard there, joined to the last point of the\n"
+    "site before where both stand at one position, as one surveyor's save would\n"
+    "join them. OUT.tws is written whole or not at all, and may be one of the\n"
+    "inputs.\n"
     "\n"
     "Exit status: 0 on success, 1 when a file cannot be read or written,\n"
     "2 when the command line is wrong.\n";
@@ -42,21 +55,42 @@ int runExport(const Args& args) {
     return csvExportCommand(args[option == args.begin() ? 1 : 0]);
 }
 
+constexpr std::string_view MergeSynopsis = "merge A.tws B.tws ... -o OUT.tws";
+
+// merge takes two or more sites and one -o OUT.tws, anywhere among them.
+int runMerge(const Args& args) {
+    const auto option = std::find(args.begin(), args.end(), "-o");
+    if (option == args.end() || option + 1 == args.end() ||
+        std::find(option + 1, args.end(), "-o") != args.end())
+        return usageError("merge needs one output: -o OUT.tws; usage: tws " +
+                          std::string(MergeSynopsis));
+    Args inputs(args.begin(), option);
+    inputs.insert(inputs.end(), option + 2, args.end());
+    if (inputs.size() < 2)
+        return usageError("merge needs at least two sites; usage: tws " +
+                          std::string(MergeSynopsis));
+    return mergeCommand(inputs, *(option + 1));
+}
+
 struct Command {
     std::string_view name;
-    std::size_t argumentCount;
+    std::size_t fewestArguments;
+    std::size_t mostArguments;
     std::string_view synopsis;
     int (*run)(const Args&);
 };
 
-constexpr std::array<Command, 5> Commands = {{
-    {"create", 2, "create PLAN.png OUT.tws",
+constexpr std::size_t Unbounded = SIZE_MAX;
+
+constexpr std::array<Command, 6> Commands = {{
+    {"create", 2, 2, "create PLAN.png OUT.tws",
      [](const Args& a) { return createCommand(a[0], a[1]); }},
-    {"info", 1, "info FILE", [](const Args& a) { return infoCommand(a[0]); }},
-    {"dump", 1, "dump FILE", [](const Args& a) { return dumpCommand(a[0]); }},
-    {"export", 2, "export FILE --csv", runExport},
-    {"signature", 2, "signature FILE OUT.png",
+    {"info", 1, 1, "info FILE", [](const Args& a) { return infoCommand(a[0]); }},
+    {"dump", 1, 1, "dump FILE", [](const Args& a) { return dumpCommand(a[0]); }},
+    {"export", 2, 2, "export FILE --csv", runExport},
+    {"signature", 2, 2, "signature FILE OUT.png",
      [](const Args& a) { return signatureCommand(a[0], a[1]); }},
+    {"merge", 0, Unbounded, MergeSynopsis, runMerge},
 }};
 
 } // namespace
@@ -74,7 +108,7 @@ int main(int argc, char** argv) {
     if (command == Commands.end())
         return usageError("unknown command '" + std::string(name) + "'");
     const Args args(argv + 2, argv + argc);
-    if (args.size() != command->argumentCount)
+    if (args.size() < command->fewestArguments || args.size() > command->mostArguments)
         return usageError("wrong number of arguments; usage: tws " +
                           std::string(command->synopsis));
     return command->run(args);
