@@ -52,6 +52,12 @@ bool drawable(const SitePicture& picture, const Rect& destination, const Rect& s
            source.right <= picture.width() && source.bottom <= picture.height();
 }
 
+// std::lround for the values a frame meets (well inside 32 bits), inline:
+// half-way cases away from zero.
+std::int32_t rounded(double v) {
+    return v >= 0 ? static_cast<std::int32_t>(v + 0.5) : -static_cast<std::int32_t>(0.5 - v);
+}
+
 std::uint64_t nextStamp() {
     static std::atomic<std::uint64_t> last{0};
     return ++last;
@@ -210,10 +216,8 @@ void SitePicture::renderMarks(QImage& target, const Rect& destination, const Rec
          ++mark) {
         if (mark->x < left || mark->x > right || mark->y < top || mark->y > bottom)
             continue;
-        const auto centerX = static_cast<std::int32_t>(
-            std::lround(destination.left + (mark->x - source.left) * scaleX));
-        const auto centerY = static_cast<std::int32_t>(
-            std::lround(destination.top + (mark->y - source.top) * scaleY));
+        const std::int32_t centerX = rounded(destination.left + (mark->x - source.left) * scaleX);
+        const std::int32_t centerY = rounded(destination.top + (mark->y - source.top) * scaleY);
         // A disc wholly inside the area needs no clipping, row by row.
         const bool inside = centerX - reachX >= area.left && centerX + reachX < area.right &&
                             centerY - reachY >= area.top && centerY + reachY < area.bottom;
