@@ -3,6 +3,9 @@
 // returns the exit status.
 #pragma once
 
+#include "ReportOptions.h"
+#include "sitefile/SiteError.h"
+
 #include <string>
 
 namespace marlow::tws {
@@ -16,5 +19,17 @@ int infoCommand(const std::string& path);
 int dumpCommand(const std::string& path);
 int csvExportCommand(const std::string& path);
 int signatureCommand(const std::string& path, const std::string& picturePath);
+
+struct ReportRequest {
+    std::string sitePath;
+    std::string pdfPath;
+    std::string htmlPath; // empty: no HTML page
+    ReportOptions options;
+};
+int reportCommand(const ReportRequest& request);
+
+// One line on standard error naming the file; returns ExitFileError.
+int fileError(const std::string& path, const std::string& problem);
+int fileError(const std::string& path, const SiteError& error);
 
 } // namespace marlow::tws
