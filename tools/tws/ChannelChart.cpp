@@ -27,15 +27,20 @@ struct Slot {
     bool band24 = false;
 };
 
-// The 14 2.4 GHz channels, then every other channel that has access points.
+// Empty room either side of the 2.4 GHz channels for the bands of 1 and 14.
+constexpr int BandRoom = 2;
+
+// The 14 2.4 GHz channels with room either side, then every other channel
+// that has access points.
 std::vector<Slot> barsOf(const std::vector<analysis::ChannelRow>& channels) {
-    std::vector<Slot> bars;
+    std::vector<Slot> bars(BandRoom);
     for (int c = analysis::FirstChannel24; c <= analysis::LastChannel24; ++c)
         bars.push_back({QString::number(c), 0, true});
+    bars.resize(bars.size() + BandRoom);
     for (const analysis::ChannelRow& row : channels) {
         if (analysis::isChannel24(row.channel))
-            bars[static_cast<std::size_t>(row.channel - analysis::FirstChannel24)].count =
-                row.accessPoints;
+            bars[static_cast<std::size_t>(BandRoom + row.channel - analysis::FirstChannel24)]
+                .count = row.accessPoints;
         else
             bars.push_back({QString::number(row.channel), row.accessPoints, false});
     }
@@ -101,8 +106,9 @@ QImage channelChart(const std::vector<analysis::ChannelRow>& channels) {
     painter.setPen(Qt::black);
     painter.drawLine(QPointF(left, baseline), QPointF(ChartWidth - Margin, baseline));
     // The 2.4 GHz part and the rest are told apart by a rule between them.
-    if (bars.size() > static_cast<std::size_t>(analysis::LastChannel24)) {
-        const double rule = left + analysis::LastChannel24 * slotWidth;
+    constexpr int Band24Slots = analysis::LastChannel24 + 2 * BandRoom;
+    if (bars.size() > Band24Slots) {
+        const double rule = left + Band24Slots * slotWidth;
         painter.drawLine(QPointF(rule, top), QPointF(rule, baseline + LabelHeight));
     }
     return chart;

@@ -185,6 +185,8 @@ void PdfPages::table(const ReportTable& table) {
         drawRow(table.header, columns, headerHeight, boldMetrics, HeaderFill);
         m_painter.setFont(body);
     };
+    if (m_y > 0)
+        skip(headingHeight / 2);
     const double firstRow =
         table.rows.empty() ? 0 : rowHeight(table.rows.front(), columns, bodyMetrics);
     if (!fits(headingHeight + headerHeight + firstRow))
