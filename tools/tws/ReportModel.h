@@ -70,7 +70,7 @@ QString displayText(std::string_view bytes);
 
 // The longer side of the pictures of the plan, in pixels: enough for a
 // printed page.
-constexpr int PlanPictureSide = 1600;
+constexpr int PlanPictureSide = 1200;
 
 // The colours of the discs on the plan: a point where the signal sought was
 // heard, and one where it was not.
