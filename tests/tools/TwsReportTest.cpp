@@ -240,6 +240,18 @@ TEST_F(TwsReport, OutputThatCannotBeWrittenFailsAndLeavesNoFile) {
         std::string::npos)
         << full.err;
 
+    // Never over the site itself.
+    const test::Bytes survey = test::readBytes(site);
+    for (const std::vector<std::string>& args : {
+             std::vector<std::string>{"report", site, site},
+             std::vector<std::string>{"report", site, pdf, "--html", site},
+         }) {
+        const ToolRun over = run(args);
+        EXPECT_EQ(over.status, 1);
+        EXPECT_NE(over.err.find(site + ": is the site file itself"), std::string::npos) << over.err;
+        EXPECT_EQ(test::readBytes(site), survey);
+    }
+
     // Into a folder that does not exist: nothing is made. The HTML page is
     // written after the PDF, which stays whole when the page fails.
     const std::vector<std::string> before = dir.entries();

@@ -44,6 +44,12 @@ std::span<const std::uint8_t> bytesOf(const QByteArray& data) {
 
 int reportCommand(const ReportRequest& request) {
     const std::string& path = request.sitePath;
+    // A slip of the command line must not replace the survey with its report.
+    for (const std::string* output : {&request.pdfPath, &request.htmlPath}) {
+        std::error_code ignored;
+        if (std::filesystem::equivalent(path, *output, ignored))
+            return fileError(*output, "is the site file itself; the report would replace it");
+    }
     const SiteResult<OpenedSite> opened = openSite(path);
     if (!opened)
         return fileError(path, opened.error());
