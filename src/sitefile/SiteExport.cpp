@@ -88,6 +88,8 @@ void writeCsvText(std::ostream& out, std::string_view bytes) {
     out << '"';
 }
 
+} // namespace
+
 std::string isoUtcTime(std::uint32_t secondsSinceEpoch) {
     using namespace std::chrono;
     const sys_seconds time{seconds{secondsSinceEpoch}};
@@ -102,8 +104,6 @@ std::string isoUtcTime(std::uint32_t secondsSinceEpoch) {
                   static_cast<int>(clock.seconds().count()));
     return text;
 }
-
-} // namespace
 
 void writeJson(std::ostream& out, const OpenedSite& site, const RecordList& store) {
     const SiteHeaderFields fields = decodeHeader(site.file.header);

@@ -11,7 +11,9 @@
 #include "SiteReader.h"
 #include "store/RecordList.h"
 
+#include <cstdint>
 #include <ostream>
+#include <string>
 
 namespace marlow {
 
@@ -35,5 +37,8 @@ void writeCsv(std::ostream& out, const RecordList& store);
 // access-point records and points where nothing was heard, one
 // "label: value" a line. It writes no stored text.
 void writeInfo(std::ostream& out, const OpenedSite& site, const RecordList& store);
+
+// A save time as the summary shows it: ISO 8601 in UTC, 2023-11-14T22:13:20Z.
+std::string isoUtcTime(std::uint32_t secondsSinceEpoch);
 
 } // namespace marlow

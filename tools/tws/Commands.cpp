@@ -5,6 +5,7 @@
 #include "Merge.h"
 #include "Output.h"
 #include "PlanImage.h"
+#include "SiteImages.h"
 #include "sitefile/SignatureBlock.h"
 #include "sitefile/SiteCreator.h"
 #include "sitefile/SiteExport.h"
@@ -12,10 +13,6 @@
 #include "sitefile/SiteReader.h"
 #include "sitefile/SiteWriter.h"
 
-#include <QBuffer>
-#include <QByteArray>
-#include <QImage>
-#include <QImageWriter>
 #include <ctime>
 #include <iostream>
 #include <ostream>
@@ -24,16 +21,6 @@
 namespace marlow::tws {
 
 namespace {
-
-int fileError(const std::string& path, const std::string& problem) {
-    std::cerr << "tws: " << path << ": " << problem << '\n';
-    return ExitFileError;
-}
-
-int fileError(const std::string& path, const SiteError& error) {
-    return fileError(path, error.detail.empty() ? error.message
-                                                : error.message + " (" + error.detail + ')');
-}
 
 using Writer = void (*)(std::ostream&, const OpenedSite&, const RecordList&);
 
@@ -79,6 +66,16 @@ SiteResult<OpenedSite> openWhole(const std::string& path) {
 
 } // namespace
 
+int fileError(const std::string& path, const std::string& problem) {
+    std::cerr << "tws: " << path << ": " << problem << '\n';
+    return ExitFileError;
+}
+
+int fileError(const std::string& path, const SiteError& error) {
+    return fileError(path, error.detail.empty() ? error.message
+                                                : error.message + " (" + error.detail + ')');
+}
+
 int createCommand(const std::string& planPath, const std::string& sitePath) {
     const Result<SiteBitmap> plan = loadPlan(QString::fromStdString(planPath));
     if (!plan)
@@ -112,26 +109,14 @@ int signatureCommand(const std::string& path, const std::string& picturePath) {
     if (!signature)
         return fileError(path, signature.error());
 
-    QImage picture(SignatureWidth, SignatureHeight, QImage::Format_Mono);
-    picture.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
-    for (int y = 0; y < SignatureHeight; ++y) {
-        for (int x = 0; x < SignatureWidth; ++x) {
-            const auto at = static_cast<std::size_t>(y * SignatureWidth + x);
-            picture.setPixel(x, y, (*signature)[at] == SignatureInk ? 1 : 0);
-        }
-    }
     // Encoded in memory first, so that the file gets the whole picture or
     // nothing.
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "png");
-    if (!writer.write(picture))
-        return fileError(picturePath,
-                         "cannot make the picture: " + writer.errorString().toStdString());
-    const auto* bytes = reinterpret_cast<const std::uint8_t*>(png.constData());
+    const Result<QByteArray> png = encodePng(signatureImage(*signature));
+    if (!png)
+        return fileError(picturePath, png.error().message);
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(png->constData());
     if (const Result<void> written =
-            writeOutputFile(picturePath, {bytes, static_cast<std::size_t>(png.size())});
+            writeOutputFile(picturePath, {bytes, static_cast<std::size_t>(png->size())});
         !written)
         return fileError(picturePath, "cannot write the picture: " + written.error().message);
     return ExitOk;

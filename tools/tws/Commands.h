@@ -3,6 +3,9 @@
 // returns the exit status.
 #pragma once
 
+#include "ReportOptions.h"
+#include "sitefile/SiteError.h"
+
 #include <string>
 #include <vector>
 
@@ -22,5 +25,17 @@ int signatureCommand(const std::string& path, const std::string& picturePath);
 // read whole before the output is written, and the output replaces any
 // file there only once complete, so outPath may name one of the inputs.
 int mergeCommand(const std::vector<std::string>& inputs, const std::string& outPath);
+
+struct ReportRequest {
+    std::string sitePath;
+    std::string pdfPath;
+    std::string htmlPath; // empty: no HTML page
+    ReportOptions options;
+};
+int reportCommand(const ReportRequest& request);
+
+// One line on standard error naming the file; returns ExitFileError.
+int fileError(const std::string& path, const std::string& problem);
+int fileError(const std::string& path, const SiteError& error);
 
 } // namespace marlow::tws

@@ -1,13 +1,15 @@
 // tws: the site-file tool. Makes a new site from a floor-plan picture,
-// shows what a site file holds, as a summary, JSON, CSV or a picture of
-// its signature, and joins the surveys of one site into one file. This file reads the command line;
-// Commands.cpp does the work.
+// shows what a site file holds, as a summary, JSON, CSV, a picture of its
+// signature or a survey report, and joins the surveys of one site into one
+// file. This file reads the command line; Commands.cpp does the work.
 #include "Commands.h"
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cstdint>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,6 +28,12 @@ constexpr std::string_view Usage =
     "  tws dump FILE                 the points and records the program loads, as JSON\n"
     "  tws export FILE --csv         one CSV row per loaded record\n"
     "  tws signature FILE OUT.png    the stored signature as a 200 x 100 picture\n"
+    "  tws report FILE OUT.pdf [--html OUT.html] [--requirement DBM] [--max-ssids N]\n"
+    "                                a survey report: cover, maps, channels and tables;\n"
+    "                                --html also writes it as one self-contained page,\n"
+    "                                --requirement is the signal a point should have\n"
+    "                                (-120 to 0 dBm, default -67), --max-ssids how many\n"
+    "                                of the most heard SSIDs get a page (0 to 100, default 8)\n"
     "  tws merge A.tws B.tws ... -o OUT.tws\n"
     "                                the surveys of one site joined into one file\n"
     "  tws --help                    this text\n"
@@ -72,17 +80,56 @@ int runMerge(const Args& args) {
     return mergeCommand(inputs, *(option + 1));
 }
 
+// An integer in [low, high] that is the whole of text.
+template <typename T> std::optional<T> numberIn(const std::string& text, T low, T high) {
+    T value{};
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value < low || value > high)
+        return std::nullopt;
+    return value;
+}
+
+// report takes FILE and OUT.pdf, then options each with a value.
+int runReport(const Args& args) {
+    ReportRequest request{args[0], args[1], {}, {}};
+    for (std::size_t i = 2; i < args.size(); i += 2) {
+        const std::string& option = args[i];
+        if (i + 1 == args.size())
+            return usageError("report: " + option + " needs a value");
+        const std::string& value = args[i + 1];
+        if (option == "--html") {
+            request.htmlPath = value;
+        } else if (option == "--requirement") {
+            const auto dbm = numberIn(value, MinRequirementDbm, MaxRequirementDbm);
+            if (!dbm)
+                return usageError("report: --requirement takes dBm from " +
+                                  std::to_string(MinRequirementDbm) + " to " +
+                                  std::to_string(MaxRequirementDbm));
+            request.options.requirementDbm = *dbm;
+        } else if (option == "--max-ssids") {
+            const auto count = numberIn(value, std::size_t{0}, MaxSsidPages);
+            if (!count)
+                return usageError("report: --max-ssids takes a number from 0 to " +
+                                  std::to_string(MaxSsidPages));
+            request.options.maxSsids = *count;
+        } else {
+            return usageError("report: unknown option '" + option + "'");
+        }
+    }
+    return reportCommand(request);
+}
+
 struct Command {
     std::string_view name;
-    std::size_t fewestArguments;
-    std::size_t mostArguments;
+    std::size_t minArguments;
+    std::size_t maxArguments;
     std::string_view synopsis;
     int (*run)(const Args&);
 };
 
 constexpr std::size_t Unbounded = SIZE_MAX;
 
-constexpr std::array<Command, 6> Commands = {{
+constexpr std::array<Command, 7> Commands = {{
     {"create", 2, 2, "create PLAN.png OUT.tws",
      [](const Args& a) { return createCommand(a[0], a[1]); }},
     {"info", 1, 1, "info FILE", [](const Args& a) { return infoCommand(a[0]); }},
@@ -90,6 +137,8 @@ constexpr std::array<Command, 6> Commands = {{
     {"export", 2, 2, "export FILE --csv", runExport},
     {"signature", 2, 2, "signature FILE OUT.png",
      [](const Args& a) { return signatureCommand(a[0], a[1]); }},
+    {"report", 2, 8, "report FILE OUT.pdf [--html OUT.html] [--requirement DBM] [--max-ssids N]",
+     runReport},
     {"merge", 0, Unbounded, MergeSynopsis, runMerge},
 }};
 
@@ -108,7 +157,7 @@ int main(int argc, char** argv) {
     if (command == Commands.end())
         return usageError("unknown command '" + std::string(name) + "'");
     const Args args(argv + 2, argv + argc);
-    if (args.size() < command->fewestArguments || args.size() > command->mostArguments)
+    if (args.size() < command->minArguments || args.size() > command->maxArguments)
         return usageError("wrong number of arguments; usage: tws " +
                           std::string(command->synopsis));
     return command->run(args);

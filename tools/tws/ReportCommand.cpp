@@ -1,0 +1,88 @@
+// tws report: the survey of a site file as a PDF for a customer, and as an
+// HTML page when asked. Both documents are made in memory before either
+// file is touched, and each file is written whole or not at all.
+#include "Commands.h"
+#include "Output.h"
+#include "ReportHtml.h"
+#include "ReportModel.h"
+#include "ReportPdf.h"
+#include "analysis/SurveySummary.h"
+#include "sitefile/SiteFormat.h"
+
+#include <QGuiApplication>
+#include <cstdlib>
+#include <filesystem>
+
+namespace marlow::tws {
+
+namespace {
+
+// Fonts need an application object; a command-line tool draws off screen,
+// with or without a display.
+struct GuiContext {
+    GuiContext() {
+        if (std::getenv("QT_QPA_PLATFORM") == nullptr)
+            ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    }
+    int argc = 1;
+    char name[4] = "tws";
+    char* argv[2] = {name, nullptr};
+};
+
+int writeReportFile(const std::string& path, std::span<const std::uint8_t> bytes) {
+    if (const Result<void> written = writeOutputFile(path, bytes); !written)
+        return fileError(path, "cannot write the report: " + written.error().message);
+    return ExitOk;
+}
+
+std::span<const std::uint8_t> bytesOf(const QByteArray& data) {
+    return {reinterpret_cast<const std::uint8_t*>(data.constData()),
+            static_cast<std::size_t>(data.size())};
+}
+
+} // namespace
+
+int reportCommand(const ReportRequest& request) {
+    const std::string& path = request.sitePath;
+    // A slip of the command line must not replace the survey with its report.
+    for (const std::string* output : {&request.pdfPath, &request.htmlPath}) {
+        std::error_code ignored;
+        if (std::filesystem::equivalent(path, *output, ignored))
+            return fileError(*output, "is the site file itself; the report would replace it");
+    }
+    const SiteResult<OpenedSite> opened = openSite(path);
+    if (!opened)
+        return fileError(path, opened.error());
+    const SiteResult<SignaturePixels> signature =
+        readSignature(path, decodeHeader(opened->file.header).signatureOffset);
+    if (!signature)
+        return fileError(path, signature.error());
+    RecordList store;
+    loadPoints(*opened, store, nullptr);
+    const std::vector<analysis::SurveyedPoint> points = analysis::surveyedPoints(store);
+    const analysis::SurveySummary summary = analysis::summarize(points);
+
+    GuiContext context;
+    const QGuiApplication application(context.argc, context.argv);
+    const Report report = buildReport(
+        {std::filesystem::path(path).filename().string(), *opened, *signature, points, summary},
+        request.options);
+    const Result<QByteArray> pdf = renderPdf(report);
+    if (!pdf)
+        return fileError(request.pdfPath, pdf.error().message);
+    std::string html;
+    if (!request.htmlPath.empty()) {
+        Result<std::string> page = renderHtml(report);
+        if (!page)
+            return fileError(request.htmlPath, page.error().message);
+        html = std::move(*page);
+    }
+    if (const int status = writeReportFile(request.pdfPath, bytesOf(*pdf)); status != ExitOk)
+        return status;
+    if (!request.htmlPath.empty())
+        return writeReportFile(request.htmlPath,
+                               {reinterpret_cast<const std::uint8_t*>(html.data()), html.size()});
+    return ExitOk;
+}
+
+} // namespace marlow::tws
