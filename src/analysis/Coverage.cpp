@@ -6,9 +6,12 @@
 #include "analysis/Coverage.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cmath>
+#include <cstring>
 #include <exception>
+#include <limits>
 #include <mutex>
 #include <stdexcept>
 #include <system_error>
@@ -26,6 +29,25 @@ constexpr std::int32_t BandRows = 32;
 // every other (at least one pixel away, so weighing at most 1) beyond what
 // a float can tell, and the pixel takes the point's value.
 constexpr float OnPoint = 1e-12f;
+
+// Four floats in one register, which every x86-64 and ARMv8 processor
+// has, and which the compiler's vector extension works on as one value: the
+// inner loop weighs four points at a time.
+using Floats = float __attribute__((vector_size(16)));
+constexpr std::size_t Lanes = sizeof(Floats) / sizeof(float);
+
+Floats load(const float* at) {
+    Floats lanes;
+    std::memcpy(&lanes, at, sizeof lanes);
+    return lanes;
+}
+
+float sum(Floats lanes) {
+    float total = 0;
+    for (std::size_t k = 0; k < Lanes; ++k)
+        total += lanes[k];
+    return total;
+}
 
 struct Sample {
     float x = 0;
@@ -90,9 +112,10 @@ private:
             std::sort(middle, m_active.end(), byX);
             std::inplace_merge(m_active.begin(), middle, m_active.end(), byX);
         }
-        m_xs.resize(m_active.size());
-        m_dy2.resize(m_active.size());
-        m_values.resize(m_active.size());
+        // Padding of a block of lanes, infinitely far away.
+        m_xs.assign(m_active.size() + Lanes, 0.0f);
+        m_dy2.assign(m_active.size() + Lanes, std::numeric_limits<float>::infinity());
+        m_values.assign(m_active.size() + Lanes, 0.0f);
         for (std::size_t i = 0; i < m_active.size(); ++i) {
             const float dy = m_active[i].y - y;
             m_xs[i] = m_active[i].x;
@@ -104,7 +127,7 @@ private:
     void sweepRow(std::int32_t y) {
         std::int8_t* out = m_map.values.data() +
                            static_cast<std::size_t>(y) * static_cast<std::size_t>(m_map.width);
-        const std::size_t count = m_xs.size();
+        const std::size_t count = m_active.size();
         const float* xs = m_xs.data();
         const float* dy2 = m_dy2.data();
         const float* values = m_values.data();
@@ -116,17 +139,21 @@ private:
                 ++end;
             while (begin < end && xs[begin] < px - m_radius)
                 ++begin;
-            float weights = 0;
-            float weighted = 0;
-            for (std::size_t i = begin; i < end; ++i) {
-                const float dx = xs[i] - px;
-                const float d2 = dx * dx + dy2[i];
-                const float w = d2 <= m_radius2 ? 1.0f / std::max(d2, OnPoint) : 0.0f;
+            // Whole blocks of Lanes, side by side; the entries past the run
+            // are farther than the radius (or padding) and weigh nothing.
+            Floats weights{};
+            Floats weighted{};
+            for (std::size_t i = begin; i < end; i += Lanes) {
+                const Floats dx = load(xs + i) - px;
+                const Floats d2 = dx * dx + load(dy2 + i);
+                const Floats inverse = 1.0f / (d2 > OnPoint ? d2 : OnPoint);
+                const Floats w = d2 <= m_radius2 ? inverse : Floats{};
                 weights += w;
-                weighted += w * values[i];
+                weighted += w * load(values + i);
             }
-            out[x] = weights > 0 ? toCell(static_cast<double>(weighted) / weights, m_map.metric)
-                                 : CoverageMap::NoData;
+            const float weight = sum(weights);
+            out[x] = weight > 0 ? toCell(static_cast<double>(sum(weighted)) / weight, m_map.metric)
+                                : CoverageMap::NoData;
         }
     }
 
