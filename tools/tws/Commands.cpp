@@ -3,6 +3,7 @@
 #include "Commands.h"
 
 #include "Output.h"
+#include "PictureFile.h"
 #include "PlanImage.h"
 #include "sitefile/SignatureBlock.h"
 #include "sitefile/SiteCreator.h"
@@ -10,10 +11,7 @@
 #include "sitefile/SiteFormat.h"
 #include "sitefile/SiteReader.h"
 
-#include <QBuffer>
-#include <QByteArray>
 #include <QImage>
-#include <QImageWriter>
 #include <ctime>
 #include <iostream>
 #include <ostream>
@@ -22,16 +20,6 @@
 namespace marlow::tws {
 
 namespace {
-
-int fileError(const std::string& path, const std::string& problem) {
-    std::cerr << "tws: " << path << ": " << problem << '\n';
-    return ExitFileError;
-}
-
-int fileError(const std::string& path, const SiteError& error) {
-    return fileError(path, error.detail.empty() ? error.message
-                                                : error.message + " (" + error.detail + ')');
-}
 
 using Writer = void (*)(std::ostream&, const OpenedSite&, const RecordList&);
 
@@ -55,6 +43,21 @@ int withLoadedSite(const std::string& path, Writer write) {
 }
 
 } // namespace
+
+int usageError(const std::string& problem) {
+    std::cerr << "tws: " << problem << "\nTry 'tws --help'.\n";
+    return ExitUsage;
+}
+
+int fileError(const std::string& path, const std::string& problem) {
+    std::cerr << "tws: " << path << ": " << problem << '\n';
+    return ExitFileError;
+}
+
+int fileError(const std::string& path, const SiteError& error) {
+    return fileError(path, error.detail.empty() ? error.message
+                                                : error.message + " (" + error.detail + ')');
+}
 
 int createCommand(const std::string& planPath, const std::string& sitePath) {
     const Result<SiteBitmap> plan = loadPlan(QString::fromStdString(planPath));
@@ -97,20 +100,8 @@ int signatureCommand(const std::string& path, const std::string& picturePath) {
             picture.setPixel(x, y, (*signature)[at] == SignatureInk ? 1 : 0);
         }
     }
-    // Encoded in memory first, so that the file gets the whole picture or
-    // nothing.
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "png");
-    if (!writer.write(picture))
-        return fileError(picturePath,
-                         "cannot make the picture: " + writer.errorString().toStdString());
-    const auto* bytes = reinterpret_cast<const std::uint8_t*>(png.constData());
-    if (const Result<void> written =
-            writeOutputFile(picturePath, {bytes, static_cast<std::size_t>(png.size())});
-        !written)
-        return fileError(picturePath, "cannot write the picture: " + written.error().message);
+    if (const Result<void> written = writePng(picturePath, picture); !written)
+        return fileError(picturePath, written.error().message);
     return ExitOk;
 }
 

@@ -1,7 +1,9 @@
 // tws: the site-file tool. Makes a new site from a floor-plan picture and
-// shows what a site file holds, as a summary, JSON, CSV or a picture of
-// its signature. This file reads the command line; Commands.cpp does the work.
+// shows what a site file holds, as a summary, JSON, CSV, a picture of its
+// signature or a coverage map over its floor plan. This file reads the command line; Commands.cpp
+// does the work.
 #include "Commands.h"
+#include "CoverageArgs.h"
 
 #include <algorithm>
 #include <array>
@@ -23,16 +25,13 @@ constexpr std::string_view Usage =
     "  tws info FILE                 header fields, floor-plan size and survey counts\n"
     "  tws dump FILE                 the points and records the program loads, as JSON\n"
     "  tws export FILE --csv         one CSV row per loaded record\n"
-    "  tws signature FILE OUT.png    the stored signature as a 200 x 100 picture\n"
+    "  tws signature FILE OUT.png    the stored signature as a 200 x 100 picture\n";
+
+constexpr std::string_view UsageEnd =
     "  tws --help                    this text\n"
     "\n"
     "Exit status: 0 on success, 1 when a file cannot be read or written,\n"
     "2 when the command line is wrong.\n";
-
-int usageError(const std::string& problem) {
-    std::cerr << "tws: " << problem << "\nTry 'tws --help'.\n";
-    return ExitUsage;
-}
 
 // export takes FILE and --csv, in either order.
 int runExport(const Args& args) {
@@ -42,14 +41,17 @@ int runExport(const Args& args) {
     return csvExportCommand(args[option == args.begin() ? 1 : 0]);
 }
 
+// A command that reads its own arguments, however many.
+constexpr std::size_t AnyCount = static_cast<std::size_t>(-1);
+
 struct Command {
     std::string_view name;
-    std::size_t argumentCount;
+    std::size_t argumentCount; // or AnyCount
     std::string_view synopsis;
     int (*run)(const Args&);
 };
 
-constexpr std::array<Command, 5> Commands = {{
+constexpr std::array<Command, 6> Commands = {{
     {"create", 2, "create PLAN.png OUT.tws",
      [](const Args& a) { return createCommand(a[0], a[1]); }},
     {"info", 1, "info FILE", [](const Args& a) { return infoCommand(a[0]); }},
@@ -57,6 +59,7 @@ constexpr std::array<Command, 5> Commands = {{
     {"export", 2, "export FILE --csv", runExport},
     {"signature", 2, "signature FILE OUT.png",
      [](const Args& a) { return signatureCommand(a[0], a[1]); }},
+    {"heatmap", AnyCount, "heatmap FILE OUT.png [OPTIONS]", heatmapCommand},
 }};
 
 } // namespace
@@ -66,7 +69,8 @@ int main(int argc, char** argv) {
         return usageError("no command given");
     const std::string_view name = argv[1];
     if (name == "--help" || name == "-h") {
-        std::cout << Usage;
+        std::cout << Usage << HeatmapSynopsis << UsageEnd << HeatmapOptionsHelp
+                  << CoverageOptionsHelp;
         return ExitOk;
     }
     const auto command = std::find_if(Commands.begin(), Commands.end(),
@@ -74,7 +78,7 @@ int main(int argc, char** argv) {
     if (command == Commands.end())
         return usageError("unknown command '" + std::string(name) + "'");
     const Args args(argv + 2, argv + argc);
-    if (args.size() != command->argumentCount)
+    if (command->argumentCount != AnyCount && args.size() != command->argumentCount)
         return usageError("wrong number of arguments; usage: tws " +
                           std::string(command->synopsis));
     return command->run(args);
