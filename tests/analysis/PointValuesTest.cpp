@@ -12,14 +12,15 @@ HeardAp ap(std::uint8_t macTail, int rssi, int channel, const std::string& ssid 
     return {{0, 0x11, 0, 0, 0, macTail}, ssid, channel, rssi};
 }
 
-// Strongest on channel 6 at -40. Channel 3 and 9 overlap it, 11 does not,
-// and the one on channel 2 is too weak to count as a neighbour; radio 1 is
-// heard a second time, weaker, and is still one access point.
+// Strongest on channel 6 at -40. Channels 2 and 9 overlap it (4 and 3
+// apart), 11 does not (5 apart), and the one on channel 10 is too weak to
+// count as a neighbour; radio 1 is heard a second time, weaker, and is
+// still one access point.
 const SurveyedPoint Busy24Ghz{0,
                               0,
                               "P",
-                              {ap(2, -70, 3), ap(1, -40, 6), ap(3, -60, 11), ap(4, -86, 2),
-                               ap(5, -80, 9), ap(1, -45, 6, "lab")}};
+                              {ap(2, -70, 2), ap(1, -40, 6), ap(3, -60, 11), ap(4, -86, 10),
+                               ap(5, -85, 9), ap(1, -45, 6, "lab")}};
 const SurveyedPoint Busy5Ghz{0, 0, "P", {ap(1, -50, 36), ap(2, -60, 36), ap(3, -55, 40)}};
 const SurveyedPoint Nothing{0, 0, "P", {}};
 
@@ -35,9 +36,9 @@ TEST(PointValues, MetricsAtAPoint) {
     const MetricCase cases[] = {
         {"strongest", Busy24Ghz, Metric::Signal, -75, -40},
         {"second, not the same radio again", Busy24Ghz, Metric::Second, -75, -60},
+        {"at or above -69", Busy24Ghz, Metric::Aps, -69, 2},
         {"at or above -70", Busy24Ghz, Metric::Aps, -70, 3},
-        {"at or above -75", Busy24Ghz, Metric::Aps, -75, 3},
-        {"at or above -80", Busy24Ghz, Metric::Aps, -80, 4},
+        {"at or above -85", Busy24Ghz, Metric::Aps, -85, 4},
         {"2.4 GHz neighbours within 4 channels", Busy24Ghz, Metric::Cochannel, -75, 2},
         {"5 GHz neighbours on the channel only", Busy5Ghz, Metric::Cochannel, -75, 1},
         {"nothing heard: no signal", Nothing, Metric::Signal, -75, NoSignalRssi},
