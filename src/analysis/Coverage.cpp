@@ -73,17 +73,19 @@ std::vector<Sample> samplesOf(const std::vector<SurveyedPoint>& points, std::int
     return samples;
 }
 
-std::int8_t toCell(double value, Metric metric) {
-    const bool count = metric == Metric::Aps || metric == Metric::Cochannel;
-    const long rounded = std::lround(value);
-    return static_cast<std::int8_t>(std::clamp<long>(rounded, count ? 0 : -127, 127));
+// Rounded half away from zero, as lround does, but with the clamp first and
+// a plain conversion, which the compiler keeps inline.
+std::int8_t toCell(float value, float lowest) {
+    const float clamped = std::clamp(value, lowest, 127.0f);
+    return static_cast<std::int8_t>(clamped + (clamped < 0 ? -0.5f : 0.5f));
 }
 
 // One band of rows of the map.
 class BandSweep {
 public:
     BandSweep(const std::vector<Sample>& samples, float radius, CoverageMap& map)
-        : m_samples(samples), m_radius(radius), m_radius2(radius * radius), m_map(map) {}
+        : m_samples(samples), m_radius(radius), m_radius2(radius * radius), m_map(map),
+          m_lowest(map.metric == Metric::Aps || map.metric == Metric::Cochannel ? 0.0f : -127.0f) {}
 
     void run(std::int32_t top, std::int32_t bottom) {
         m_active.clear();
@@ -152,8 +154,7 @@ private:
                 weighted += w * load(values + i);
             }
             const float weight = sum(weights);
-            out[x] = weight > 0 ? toCell(static_cast<double>(sum(weighted)) / weight, m_map.metric)
-                                : CoverageMap::NoData;
+            out[x] = weight > 0 ? toCell(sum(weighted) / weight, m_lowest) : CoverageMap::NoData;
         }
     }
 
@@ -161,6 +162,7 @@ private:
     const float m_radius;
     const float m_radius2;
     CoverageMap& m_map;
+    const float m_lowest; // of a value: 0 for counts, -127 dBm
     std::vector<Sample>::const_iterator m_next;
     std::vector<Sample> m_active; // within the radius of the row, by x
     std::vector<float> m_xs;
