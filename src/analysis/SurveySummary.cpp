@@ -49,7 +49,7 @@ std::vector<ChannelRow> channelRows(const std::vector<AccessPointRow>& accessPoi
         ChannelRow row{channel, count, 0};
         for (int other = channel - OverlapDistance; other <= channel + OverlapDistance; ++other) {
             if (const auto found = perChannel.find(other);
-                found != perChannel.end() && channelsOverlap(channel, other))
+                other != channel && found != perChannel.end() && channelsOverlap(channel, other))
                 row.overlapping += found->second;
         }
         rows.push_back(row);
@@ -58,14 +58,6 @@ std::vector<ChannelRow> channelRows(const std::vector<AccessPointRow>& accessPoi
 }
 
 } // namespace
-
-bool isChannel24(int channel) {
-    return channel >= FirstChannel24 && channel <= LastChannel24;
-}
-
-bool channelsOverlap(int a, int b) {
-    return a != b && isChannel24(a) && isChannel24(b) && std::abs(a - b) <= OverlapDistance;
-}
 
 SurveySummary summarize(const std::vector<SurveyedPoint>& points) {
     SurveySummary summary;

@@ -5,6 +5,7 @@
 // display is the writer's business.
 #pragma once
 
+#include "analysis/Channels.h"
 #include "analysis/SurveyedPoints.h"
 
 #include <cstddef>
@@ -13,15 +14,6 @@
 #include <vector>
 
 namespace marlow::analysis {
-
-// 2.4 GHz channels are 5 MHz apart and about 22 MHz wide, so channels
-// within this distance of each other share part of the band.
-constexpr int FirstChannel24 = 1;
-constexpr int LastChannel24 = 14;
-constexpr int OverlapDistance = 4;
-
-bool isChannel24(int channel);
-bool channelsOverlap(int a, int b); // both 2.4 GHz, different and close enough
 
 // An access point is a MAC. Its SSID and channel are those of its
 // strongest record, the first one at that RSSI in survey order.

@@ -85,12 +85,12 @@ TEST(SurveySummary, SsidsRankByPointsThenName) {
                   {"guest", 2}, {"office", 2}, {"alpha", 1}, {"guest-renamed", 1}, {"lab", 1}}));
 }
 
-TEST(SurveySummary, ChannelsOverlapWithinFourOn24GHz) {
+TEST(Channels, OverlapWithinFourOn24GHzAndOnlyOnTheSameChannelElsewhere) {
     const struct {
         int a, b;
         bool overlap;
-    } cases[] = {{1, 5, true},    {1, 6, false}, {14, 10, true}, {6, 6, false},
-                 {13, 36, false}, {0, 2, false}, {2, 1, true},   {11, 15, false}};
+    } cases[] = {{1, 5, true},  {1, 6, false}, {14, 10, true},  {6, 6, true},   {13, 36, false},
+                 {0, 2, false}, {2, 1, true},  {11, 15, false}, {36, 36, true}, {36, 40, false}};
     for (const auto& c : cases)
         EXPECT_EQ(channelsOverlap(c.a, c.b), c.overlap) << c.a << " " << c.b;
 }

@@ -4,6 +4,7 @@
 
 #include "Merge.h"
 #include "Output.h"
+#include "PictureFile.h"
 #include "PlanImage.h"
 #include "SiteImages.h"
 #include "sitefile/SignatureBlock.h"
@@ -66,6 +67,11 @@ SiteResult<OpenedSite> openWhole(const std::string& path) {
 
 } // namespace
 
+int usageError(const std::string& problem) {
+    std::cerr << "tws: " << problem << "\nTry 'tws --help'.\n";
+    return ExitUsage;
+}
+
 int fileError(const std::string& path, const std::string& problem) {
     std::cerr << "tws: " << path << ": " << problem << '\n';
     return ExitFileError;
@@ -109,16 +115,8 @@ int signatureCommand(const std::string& path, const std::string& picturePath) {
     if (!signature)
         return fileError(path, signature.error());
 
-    // Encoded in memory first, so that the file gets the whole picture or
-    // nothing.
-    const Result<QByteArray> png = encodePng(signatureImage(*signature));
-    if (!png)
-        return fileError(picturePath, png.error().message);
-    const auto* bytes = reinterpret_cast<const std::uint8_t*>(png->constData());
-    if (const Result<void> written =
-            writeOutputFile(picturePath, {bytes, static_cast<std::size_t>(png->size())});
-        !written)
-        return fileError(picturePath, "cannot write the picture: " + written.error().message);
+    if (const Result<void> written = writePng(picturePath, signatureImage(*signature)); !written)
+        return fileError(picturePath, written.error().message);
     return ExitOk;
 }
 

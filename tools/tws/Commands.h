@@ -7,6 +7,7 @@
 #include "sitefile/SiteError.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace marlow::tws {
@@ -14,6 +15,13 @@ namespace marlow::tws {
 constexpr int ExitOk = 0;
 constexpr int ExitFileError = 1;
 constexpr int ExitUsage = 2;
+
+// Prints the problem and a pointer to the help; returns ExitUsage.
+int usageError(const std::string& problem);
+// Prints the problem with the file it concerns; returns ExitFileError.
+int fileError(const std::string& path, const std::string& problem);
+// The same for a site file's error, with its detail.
+int fileError(const std::string& path, const SiteError& error);
 
 int createCommand(const std::string& planPath, const std::string& sitePath);
 int infoCommand(const std::string& path);
@@ -34,8 +42,12 @@ struct ReportRequest {
 };
 int reportCommand(const ReportRequest& request);
 
-// One line on standard error naming the file; returns ExitFileError.
-int fileError(const std::string& path, const std::string& problem);
-int fileError(const std::string& path, const SiteError& error);
+// SITE OUT.png, the coverage options and --palette, in any order.
+int heatmapCommand(const std::vector<std::string>& args);
+
+// The heatmap command's line in the usage text's list of commands, and the
+// help on its own options.
+extern const std::string_view HeatmapSynopsis;
+extern const std::string_view HeatmapOptionsHelp;
 
 } // namespace marlow::tws

@@ -1,8 +1,10 @@
 // tws: the site-file tool. Makes a new site from a floor-plan picture,
 // shows what a site file holds, as a summary, JSON, CSV, a picture of its
-// signature or a survey report, and joins the surveys of one site into one
-// file. This file reads the command line; Commands.cpp does the work.
+// signature, a coverage map over its floor plan or a survey report, and
+// joins the surveys of one site into one file. This file reads the command line; Commands.cpp does
+// the work.
 #include "Commands.h"
+#include "CoverageArgs.h"
 
 #include <algorithm>
 #include <array>
@@ -27,7 +29,9 @@ constexpr std::string_view Usage =
     "  tws info FILE                 header fields, floor-plan size and survey counts\n"
     "  tws dump FILE                 the points and records the program loads, as JSON\n"
     "  tws export FILE --csv         one CSV row per loaded record\n"
-    "  tws signature FILE OUT.png    the stored signature as a 200 x 100 picture\n"
+    "  tws signature FILE OUT.png    the stored signature as a 200 x 100 picture\n";
+
+constexpr std::string_view UsageEnd =
     "  tws report FILE OUT.pdf [--html OUT.html] [--requirement DBM] [--max-ssids N]\n"
     "                                a survey report: cover, maps, channels and tables;\n"
     "                                --html also writes it as one self-contained page,\n"
@@ -49,11 +53,6 @@ constexpr std::string_view Usage =
     "\n"
     "Exit status: 0 on success, 1 when a file cannot be read or written,\n"
     "2 when the command line is wrong.\n";
-
-int usageError(const std::string& problem) {
-    std::cerr << "tws: " << problem << "\nTry 'tws --help'.\n";
-    return ExitUsage;
-}
 
 // export takes FILE and --csv, in either order.
 int runExport(const Args& args) {
@@ -129,7 +128,7 @@ struct Command {
 
 constexpr std::size_t Unbounded = SIZE_MAX;
 
-constexpr std::array<Command, 7> Commands = {{
+constexpr std::array<Command, 8> Commands = {{
     {"create", 2, 2, "create PLAN.png OUT.tws",
      [](const Args& a) { return createCommand(a[0], a[1]); }},
     {"info", 1, 1, "info FILE", [](const Args& a) { return infoCommand(a[0]); }},
@@ -139,6 +138,7 @@ constexpr std::array<Command, 7> Commands = {{
      [](const Args& a) { return signatureCommand(a[0], a[1]); }},
     {"report", 2, 8, "report FILE OUT.pdf [--html OUT.html] [--requirement DBM] [--max-ssids N]",
      runReport},
+    {"heatmap", 0, Unbounded, "heatmap FILE OUT.png [OPTIONS]", heatmapCommand},
     {"merge", 0, Unbounded, MergeSynopsis, runMerge},
 }};
 
@@ -149,7 +149,8 @@ int main(int argc, char** argv) {
         return usageError("no command given");
     const std::string_view name = argv[1];
     if (name == "--help" || name == "-h") {
-        std::cout << Usage;
+        std::cout << Usage << HeatmapSynopsis << UsageEnd << HeatmapOptionsHelp
+                  << CoverageOptionsHelp;
         return ExitOk;
     }
     const auto command = std::find_if(Commands.begin(), Commands.end(),
