@@ -2,6 +2,7 @@
 // HTML page read as text, awkward surveys, and outputs that cannot be
 // written.
 #include "ReportFiles.h"
+#include "view/RssiScale.h"
 
 #include <cerrno>
 #include <cstring>
@@ -70,8 +71,10 @@ TEST_F(TwsReport, TablesHoldTheSurveysRows) {
              "6 2.4 GHz 1 0",
              "office 2",
              "\\xff<b> 1",
-             "SSID office",
-             "SSID \\xff<b>",
+             "Coverage: strongest signal",
+             "Coverage: second-strongest signal",
+             "Coverage: SSID office",
+             "Coverage: SSID \\xff<b>",
              "The strongest signal meets -67 dBm at 2 of 3 points.",
          })
         EXPECT_TRUE(anyPageHas(pages, line)) << line;
@@ -82,8 +85,8 @@ TEST_F(TwsReport, OptionsSetTheRequirementAndTheSsidPages) {
     const Pages pages = report({"--requirement", "-55", "--max-ssids", "1"});
     EXPECT_TRUE(anyPageHas(pages, "The strongest signal meets -55 dBm at 1 of 3 points."));
     EXPECT_TRUE(anyPageHas(pages, "Heard at 2 of 3 points; at -55 dBm or better at 1."));
-    EXPECT_TRUE(anyPageHas(pages, "SSID office"));
-    EXPECT_FALSE(anyPageHas(pages, "SSID \\xff<b>"));
+    EXPECT_TRUE(anyPageHas(pages, "Coverage: SSID office"));
+    EXPECT_FALSE(anyPageHas(pages, "Coverage: SSID \\xff<b>"));
 }
 
 TEST_F(TwsReport, HtmlHoldsTheSameRowsAndNoMarkupFromTheSite) {
@@ -96,7 +99,7 @@ TEST_F(TwsReport, HtmlHoldsTheSameRowsAndNoMarkupFromTheSite) {
              "<tr><td>00:11:00:00:00:01</td><td>office</td><td>1</td><td>-50 dBm</td>"
              "<td>2</td><td>2: B&amp;&#39;&quot;</td></tr>",
              "<tr><td>3</td><td>FILL</td><td>10</td><td>5</td><td>0</td><td>none</td></tr>",
-             "<h2>SSID \\xff&lt;b&gt;</h2>",
+             "<h2>Coverage: SSID \\xff&lt;b&gt;</h2>",
              "<dd>2023-11-14T22:13:20Z</dd>",
              "<img class=\"signature\" alt=\"Signature\" src=\"data:image/png;base64,",
          })
@@ -110,7 +113,9 @@ TEST_F(TwsReport, HtmlHoldsTheSameRowsAndNoMarkupFromTheSite) {
         EXPECT_EQ(html.compare(at + 6, 22, "data:image/png;base64,"), 0);
         ++sources;
     }
-    EXPECT_EQ(sources, 5u); // signature, survey points, two SSIDs, channels
+    // The signature, the survey points, the strongest and second-strongest
+    // signal, two SSIDs and the channels.
+    EXPECT_EQ(sources, 7u);
 }
 
 // 150 points fill several pages of the point table; each of those pages
@@ -186,6 +191,57 @@ TEST_F(TwsReport, SurveyPointsPageShowsDiscsWhereThePointsAre) {
     EXPECT_TRUE(close(at(75.5, 25.5), 0xFF0050C8)) << std::hex << at(75.5, 25.5);
     EXPECT_TRUE(close(at(20.5, 10.5), 0xFF909090)) << std::hex << at(20.5, 10.5);
     EXPECT_TRUE(close(at(50, 40), qRgb(255, 255, 200)));
+}
+
+// Two points on a long, low plan, mirror images of each other about its
+// middle, one strong and one weak: every pixel nearer the strong one is
+// estimated at least half a dBm above the mean of the two and every other
+// one as far below, so exactly half of the area meets that mean. On a
+// taller plan the map's page shows the legend in the RSSI scale's colours.
+TEST_F(TwsReport, CoverageMapsReportTheShareThatMeetsTheRequirement) {
+    const auto survey = [&](std::int32_t width, std::int32_t height) {
+        test::makeSite(site, test::testPlan(width, height));
+        RecordList store;
+        const std::int32_t middle = height / 2;
+        test::appendRecord(store, apRecord(width / 2 - 50, middle, 1, -40, "office", 1, "strong"));
+        test::appendRecord(store, apRecord(width / 2 + 49, middle, 2, -100, "office", 6, "weak"));
+        test::saveSurvey(site, store);
+    };
+    survey(400, 20);
+    const Pages pages = report({"--requirement", "-70"});
+    const auto pageOf = [&](const std::string& title) {
+        const auto found = std::find_if(pages.begin(), pages.end(),
+                                        [&](const auto& page) { return hasLine(page, title); });
+        return found == pages.end() ? std::vector<std::string>{} : *found;
+    };
+    // The default radius: 1.5 times the 99 pixels between the two. Only
+    // one access point is heard at each point: no second signal anywhere.
+    EXPECT_TRUE(hasLine(pageOf("Coverage: strongest signal"),
+                        "50.0 % of the surveyed area (within 149 pixels of a point) meets "
+                        "-70 dBm."));
+    EXPECT_TRUE(
+        hasLine(pageOf("Coverage: second-strongest signal"),
+                "0.0 % of the surveyed area (within 149 pixels of a point) meets -70 dBm."));
+
+    survey(400, 300);
+    report();
+    const QImage page = test::pdfPagePicture(dir, pdf, 3, 100);
+    ASSERT_FALSE(page.isNull());
+    for (const RssiBand& band : RssiBands) {
+        const QRgb legend = qRgb(band.brush.red, band.brush.green, band.brush.blue);
+        int seen = 0;
+        for (int y = 0; y < page.height(); ++y) {
+            for (int x = 0; x < page.width(); ++x) {
+                const QRgb c = page.pixel(x, y);
+                seen += std::abs(qRed(c) - qRed(legend)) + std::abs(qGreen(c) - qGreen(legend)) +
+                                    std::abs(qBlue(c) - qBlue(legend)) <
+                                30
+                            ? 1
+                            : 0;
+            }
+        }
+        EXPECT_GT(seen, 20) << "band " << band.number;
+    }
 }
 
 // Awkward surveys give a report that says what there is.

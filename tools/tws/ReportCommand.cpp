@@ -3,9 +3,9 @@
 // file is touched, and each file is written whole or not at all.
 #include "Commands.h"
 #include "Output.h"
-#include "ReportHtml.h"
+#include "ProgressBar.h"
+#include "ReportDocuments.h"
 #include "ReportModel.h"
-#include "ReportPdf.h"
 #include "analysis/SurveySummary.h"
 #include "sitefile/SiteFormat.h"
 
@@ -64,24 +64,24 @@ int reportCommand(const ReportRequest& request) {
 
     GuiContext context;
     const QGuiApplication application(context.argc, context.argv);
+    ProgressBar bar("tws report");
     const Report report = buildReport(
         {std::filesystem::path(path).filename().string(), *opened, *signature, points, summary},
-        request.options);
-    const Result<QByteArray> pdf = renderPdf(report);
-    if (!pdf)
-        return fileError(request.pdfPath, pdf.error().message);
-    std::string html;
-    if (!request.htmlPath.empty()) {
-        Result<std::string> page = renderHtml(report);
-        if (!page)
-            return fileError(request.htmlPath, page.error().message);
-        html = std::move(*page);
-    }
-    if (const int status = writeReportFile(request.pdfPath, bytesOf(*pdf)); status != ExitOk)
+        request.options, [&bar](double share) { bar.show(share); });
+    bar.say("writing the report");
+    const ReportDocuments documents = renderDocuments(report, !request.htmlPath.empty());
+    if (!documents.pdf)
+        return fileError(request.pdfPath, documents.pdf.error().message);
+    if (documents.html && !*documents.html)
+        return fileError(request.htmlPath, documents.html->error().message);
+    if (const int status = writeReportFile(request.pdfPath, bytesOf(*documents.pdf));
+        status != ExitOk)
         return status;
-    if (!request.htmlPath.empty())
+    if (documents.html) {
+        const std::string& html = **documents.html;
         return writeReportFile(request.htmlPath,
                                {reinterpret_cast<const std::uint8_t*>(html.data()), html.size()});
+    }
     return ExitOk;
 }
 

@@ -2,6 +2,7 @@
 #include "ReportModel.h"
 
 #include "ChannelChart.h"
+#include "ReportMaps.h"
 #include "SiteImages.h"
 #include "sitefile/ExportText.h"
 #include "sitefile/SiteExport.h"
@@ -106,24 +107,45 @@ std::optional<int> ssidRssi(const SurveyedPoint& point, const std::string& ssid)
     return best;
 }
 
-// The most heard SSIDs, one page each, as many as the options allow.
-void addSsidPages(Report& report, const ReportInput& in, const QImage& plan,
-                  const ReportOptions& options) {
-    const std::size_t count = std::min(options.maxSsids, in.summary.ssids.size());
-    for (std::size_t i = 0; i < count; ++i) {
+// The coverage of the strongest and the second-strongest signal, then a
+// coverage map of each of the most heard SSIDs, as many as the options
+// allow. progress hears the share of the maps made.
+void addCoveragePages(Report& report, const ReportInput& in, const ReportOptions& options,
+                      const std::function<void(double)>& progress) {
+    const ReportMaps maps(in.site.bitmap, in.points);
+    const std::size_t ssidCount = std::min(options.maxSsids, in.summary.ssids.size());
+    const double total = 2.0 + static_cast<double>(ssidCount);
+    const auto done = [&](std::size_t made) {
+        if (progress)
+            progress(static_cast<double>(made) / total);
+    };
+    report.sections.push_back(maps.page(QStringLiteral("Coverage: strongest signal"),
+                                        analysis::Metric::Signal, {}, options.requirementDbm,
+                                        {QStringLiteral("The strongest access point heard.")}));
+    done(1);
+    report.sections.push_back(maps.page(
+        QStringLiteral("Coverage: second-strongest signal"), analysis::Metric::Second, {},
+        options.requirementDbm,
+        {QStringLiteral("The second-strongest access point heard: where a client can roam "
+                        "to, or fall back on.")}));
+    done(2);
+    for (std::size_t i = 0; i < ssidCount; ++i) {
         const std::string& ssid = in.summary.ssids[i].ssid;
         const auto meeting =
             std::count_if(in.points.begin(), in.points.end(), [&](const SurveyedPoint& p) {
                 return meets(ssidRssi(p, ssid), options);
             });
+        analysis::ApFilter filter;
+        filter.ssids = {ssid};
         report.sections.push_back(
-            pointsPage(in, plan, QStringLiteral("SSID %1").arg(displayText(ssid)),
-                       [&](const SurveyedPoint& p) { return ssidRssi(p, ssid).has_value(); },
-                       {QStringLiteral("Heard at %1 of %2 points; at %3 or better at %4.")
-                            .arg(in.summary.ssids[i].pointsHeard)
-                            .arg(in.points.size())
-                            .arg(rssiText(options.requirementDbm))
-                            .arg(meeting)}));
+            maps.page(QStringLiteral("Coverage: SSID %1").arg(displayText(ssid)),
+                      analysis::Metric::Signal, filter, options.requirementDbm,
+                      {QStringLiteral("Heard at %1 of %2 points; at %3 or better at %4.")
+                           .arg(in.summary.ssids[i].pointsHeard)
+                           .arg(in.points.size())
+                           .arg(rssiText(options.requirementDbm))
+                           .arg(meeting)}));
+        done(3 + i);
     }
 }
 
@@ -199,13 +221,14 @@ QString displayText(std::string_view bytes) {
     return QString::fromStdString(escapeText(bytes, ControlChars::Escaped));
 }
 
-Report buildReport(const ReportInput& in, const ReportOptions& options) {
+Report buildReport(const ReportInput& in, const ReportOptions& options,
+                   const std::function<void(double)>& progress) {
     Report report;
     report.title = QStringLiteral("Site survey report: %1").arg(displayText(in.siteName));
     report.cover = coverOf(in);
     const QImage plan = planPicture(in.site.bitmap, PlanPictureSide);
     report.sections.push_back(surveyPointsPage(in, plan, options));
-    addSsidPages(report, in, plan, options);
+    addCoveragePages(report, in, options, progress);
     addChannelSections(report, in.summary);
     report.sections.push_back(accessPointTable(in));
     report.sections.push_back(pointTable(in));

@@ -15,6 +15,7 @@
 #include <QImage>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <string_view>
 #include <utility>
 #include <variant>
@@ -63,7 +64,9 @@ struct ReportInput {
     const analysis::SurveySummary& summary;
 };
 
-Report buildReport(const ReportInput& input, const ReportOptions& options);
+// progress, when given, hears the share of the coverage maps made (0 to 1).
+Report buildReport(const ReportInput& input, const ReportOptions& options,
+                   const std::function<void(double)>& progress = {});
 
 // Stored bytes as display text.
 QString displayText(std::string_view bytes);
