@@ -2,13 +2,13 @@
 #include "Commands.h"
 #include "CoverageArgs.h"
 #include "HeatmapImage.h"
+#include "OffscreenGui.h"
 #include "PictureFile.h"
 #include "ProgressBar.h"
 #include "analysis/Coverage.h"
 #include "analysis/SurveyedPoints.h"
 #include "sitefile/SiteReader.h"
 
-#include <QGuiApplication>
 #include <algorithm>
 #include <array>
 #include <iostream>
@@ -76,11 +76,6 @@ void noteThinSurvey(const std::string& path, const std::vector<analysis::Surveye
                   << "; the map shows no signal wherever the survey reached\n";
 }
 
-void keepSeriousMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
-    if (type == QtCriticalMsg || type == QtFatalMsg)
-        std::cerr << "tws: " << message.toStdString() << '\n';
-}
-
 } // namespace
 
 int heatmapCommand(const std::vector<std::string>& args) {
@@ -102,15 +97,8 @@ int heatmapCommand(const std::vector<std::string>& args) {
             analysis::estimateCoverage(points, plan.width, plan.height, job->coverage,
                                        [&](double share) { progress.show(share); });
         progress.say("drawing and writing the picture");
-        // The legend's text needs a GUI application; it never shows a
-        // window, and its notes about the desktop it lacks are not the
-        // user's concern.
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        qInstallMessageHandler(keepSeriousMessages);
-        int argc = 1;
-        char name[] = "tws";
-        char* argv[] = {name, nullptr};
-        const QGuiApplication application(argc, argv);
+        // The legend's text needs a GUI application.
+        const OffscreenGui gui;
         const QImage picture = renderHeatmap(plan, map, job->palette);
         if (picture.isNull())
             return fileError(job->picturePath, "not enough memory for the picture");

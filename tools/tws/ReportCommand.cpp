@@ -2,6 +2,7 @@
 // HTML page when asked. Both documents are made in memory before either
 // file is touched, and each file is written whole or not at all.
 #include "Commands.h"
+#include "OffscreenGui.h"
 #include "Output.h"
 #include "ProgressBar.h"
 #include "ReportDocuments.h"
@@ -9,25 +10,11 @@
 #include "analysis/SurveySummary.h"
 #include "sitefile/SiteFormat.h"
 
-#include <QGuiApplication>
-#include <cstdlib>
 #include <filesystem>
 
 namespace marlow::tws {
 
 namespace {
-
-// Fonts need an application object; a command-line tool draws off screen,
-// with or without a display.
-struct GuiContext {
-    GuiContext() {
-        if (std::getenv("QT_QPA_PLATFORM") == nullptr)
-            ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    }
-    int argc = 1;
-    char name[4] = "tws";
-    char* argv[2] = {name, nullptr};
-};
 
 int writeReportFile(const std::string& path, std::span<const std::uint8_t> bytes) {
     if (const Result<void> written = writeOutputFile(path, bytes); !written)
@@ -62,8 +49,8 @@ int reportCommand(const ReportRequest& request) {
     const std::vector<analysis::SurveyedPoint> points = analysis::surveyedPoints(store);
     const analysis::SurveySummary summary = analysis::summarize(points);
 
-    GuiContext context;
-    const QGuiApplication application(context.argc, context.argv);
+    // The report's text needs a GUI application.
+    const OffscreenGui gui;
     ProgressBar bar("tws report");
     const Report report = buildReport(
         {std::filesystem::path(path).filename().string(), *opened, *signature, points, summary},
