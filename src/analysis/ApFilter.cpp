@@ -1,6 +1,8 @@
 // The access-point filter of the coverage maps, and reading a MAC address.
 #include "analysis/ApFilter.h"
 
+#include "base/HexDigit.h"
+
 #include <algorithm>
 
 namespace marlow::analysis {
@@ -16,20 +18,6 @@ bool ApFilter::accepts(const HeardAp& ap) const {
 bool ApFilter::empty() const {
     return ssids.empty() && !mac && !channel;
 }
-
-namespace {
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-} // namespace
 
 std::optional<MacAddress> parseMac(std::string_view text) {
     // With colons the text is six pairs and five separators.

@@ -1,6 +1,8 @@
 // The shared pieces of reading the tools' JSON formats.
 #include "JsonRead.h"
 
+#include "base/HexDigit.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -16,16 +18,6 @@ std::string formatNumber(double value) {
     char text[32];
     std::snprintf(text, sizeof text, "%g", value);
     return text;
-}
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 double numberIn(const std::string& where, const Json& value, double min, double max) {
