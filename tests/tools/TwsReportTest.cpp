@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace marlow {
@@ -285,6 +286,27 @@ TEST_F(TwsReport, AwkwardSurveysGiveACompleteReport) {
     const Pages many = report();
     EXPECT_TRUE(anyPageHas(many, "SSIDs: 3000"));
     EXPECT_TRUE(anyPageHas(many, "net999 1"));
+}
+
+// A site file cut short: the report and the other commands use the points
+// before the cut and say that the rest is missing.
+TEST_F(TwsReport, ASiteCutShortIsReportedAsSuch) {
+    saveKnownSurvey();
+    std::filesystem::resize_file(site, std::filesystem::file_size(site) - 10);
+    const std::string missing =
+        "The site file ends early: 2 points were loaded; the rest is missing.";
+    const ToolRun result = run({"report", site, pdf});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_NE(result.err.find(site + ": " + missing), std::string::npos) << result.err;
+    EXPECT_TRUE(anyPageHas(test::pdfPages(dir, pdf), "Warning: " + missing));
+    for (const char* command : {"info", "heatmap"}) {
+        std::vector<std::string> args{command, site};
+        if (std::string(command) == "heatmap")
+            args.push_back(dir.file("map.png"));
+        const ToolRun other = run(args);
+        EXPECT_EQ(other.status, 0) << command;
+        EXPECT_NE(other.err.find(missing), std::string::npos) << command << ": " << other.err;
+    }
 }
 
 TEST_F(TwsReport, OutputThatCannotBeWrittenFailsAndLeavesNoFile) {

@@ -13,6 +13,7 @@
 #include "sitefile/SiteFormat.h"
 #include "sitefile/SiteReader.h"
 #include "sitefile/SiteWriter.h"
+#include "store/SurveyPoints.h"
 
 #include <ctime>
 #include <iostream>
@@ -34,6 +35,7 @@ int withLoadedSite(const std::string& path, Writer write) {
         return fileError(path, opened.error());
     RecordList store;
     loadPoints(*opened, store, nullptr);
+    noteEndsEarly(path, *opened, store);
     DescriptorOutput buffer(STDOUT_FILENO);
     std::ostream out(&buffer);
     write(out, *opened, store);
@@ -75,6 +77,11 @@ int usageError(const std::string& problem) {
 int fileError(const std::string& path, const std::string& problem) {
     std::cerr << "tws: " << path << ": " << problem << '\n';
     return ExitFileError;
+}
+
+void noteEndsEarly(const std::string& path, const OpenedSite& site, const RecordList& store) {
+    if (site.points.endsEarly)
+        std::cerr << "tws: " << path << ": " << endsEarlyMessage(surveyPointCount(store)) << '\n';
 }
 
 int fileError(const std::string& path, const SiteError& error) {

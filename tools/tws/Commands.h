@@ -5,6 +5,7 @@
 
 #include "ReportOptions.h"
 #include "sitefile/SiteError.h"
+#include "sitefile/SiteReader.h"
 
 #include <string>
 #include <string_view>
@@ -22,6 +23,10 @@ int usageError(const std::string& problem);
 int fileError(const std::string& path, const std::string& problem);
 // The same for a site file's error, with its detail.
 int fileError(const std::string& path, const SiteError& error);
+// Tells, on standard error, that the site file ends before all its points
+// when it does: what the command shows is then only the points before the
+// cut.
+void noteEndsEarly(const std::string& path, const OpenedSite& site, const RecordList& store);
 
 int createCommand(const std::string& planPath, const std::string& sitePath);
 int infoCommand(const std::string& path);

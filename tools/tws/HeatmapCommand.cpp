@@ -88,6 +88,7 @@ int heatmapCommand(const std::vector<std::string>& args) {
     try {
         RecordList store;
         loadPoints(*opened, store, nullptr);
+        noteEndsEarly(job->sitePath, *opened, store);
         const std::vector<analysis::SurveyedPoint> points = analysis::surveyedPoints(store);
         noteThinSurvey(job->sitePath, points, job->coverage.filter);
 

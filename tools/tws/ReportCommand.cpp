@@ -46,6 +46,7 @@ int reportCommand(const ReportRequest& request) {
         return fileError(path, signature.error());
     RecordList store;
     loadPoints(*opened, store, nullptr);
+    noteEndsEarly(path, *opened, store);
     const std::vector<analysis::SurveyedPoint> points = analysis::surveyedPoints(store);
     const analysis::SurveySummary summary = analysis::summarize(points);
 

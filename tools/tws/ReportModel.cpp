@@ -5,6 +5,7 @@
 #include "ReportMaps.h"
 #include "SiteImages.h"
 #include "sitefile/ExportText.h"
+#include "sitefile/SiteError.h"
 #include "sitefile/SiteExport.h"
 #include "sitefile/SiteFormat.h"
 
@@ -54,6 +55,9 @@ CoverPage coverOf(const ReportInput& in) {
         {QStringLiteral("Access points"), countOf(s.accessPoints.size())},
         {QStringLiteral("SSIDs"), countOf(s.ssids.size())},
     };
+    if (in.site.points.endsEarly)
+        cover.facts.push_back(
+            {QStringLiteral("Warning"), QString::fromStdString(endsEarlyMessage(s.points.size()))});
     cover.signature = signatureImage(in.signature);
     // The date of the save is the date the survey was signed off.
     cover.signOff =
