@@ -2,6 +2,7 @@
 #include "ReportMaps.h"
 
 #include "HeatmapImage.h"
+#include "SiteImages.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,43 +11,15 @@ namespace marlow::tws {
 
 namespace {
 
-double scaleFor(const SiteBitmap& plan, int maxSide) {
-    if (plan.width <= 0 || plan.height <= 0)
-        return 1.0;
-    return std::min(1.0, static_cast<double>(maxSide) / std::max(plan.width, plan.height));
-}
-
 QString percent(double share) {
     return QString::number(share * 100.0, 'f', 1) + QStringLiteral(" %");
 }
 
 } // namespace
 
-SiteBitmap reducedPlan(const SiteBitmap& plan, int maxSide) {
-    const double scale = scaleFor(plan, maxSide);
-    if (scale >= 1.0 || plan.width <= 0 || plan.height <= 0)
-        return plan;
-    SiteBitmap reduced;
-    reduced.width = std::max(1, static_cast<int>(plan.width * scale));
-    reduced.height = std::max(1, static_cast<int>(plan.height * scale));
-    reduced.topDown = true;
-    reduced.colorTable = plan.colorTable;
-    reduced.pixels.resize(std::size_t{reduced.rowStride()} *
-                          static_cast<std::size_t>(reduced.height));
-    for (std::int32_t y = 0; y < reduced.height; ++y) {
-        const std::uint8_t* from =
-            plan.row(std::min(plan.height - 1, static_cast<std::int32_t>(y / scale)));
-        std::uint8_t* to =
-            reduced.pixels.data() + std::size_t{reduced.rowStride()} * static_cast<std::size_t>(y);
-        for (std::int32_t x = 0; x < reduced.width; ++x)
-            to[x] = from[std::min(plan.width - 1, static_cast<std::int32_t>(x / scale))];
-    }
-    return reduced;
-}
-
 ReportMaps::ReportMaps(const SiteBitmap& plan, const std::vector<analysis::SurveyedPoint>& points)
     : m_plan(reducedPlan(plan, PlanPictureSide)), m_points(points),
-      m_planRadius(analysis::defaultRadius(points)), m_scale(scaleFor(plan, PlanPictureSide)) {
+      m_planRadius(analysis::defaultRadius(points)), m_scale(reductionFor(plan, PlanPictureSide)) {
     // A point stands in the reduced pixel that shows it.
     for (analysis::SurveyedPoint& point : m_points) {
         point.x = static_cast<std::int32_t>(std::floor(point.x * m_scale));

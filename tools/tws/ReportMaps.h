@@ -27,8 +27,8 @@ public:
     MapPage page(QString title, analysis::Metric metric, const analysis::ApFilter& filter,
                  int requirementDbm, QStringList lines) const;
 
-    // The radius of the maps in pixels of the full plan.
-    double planRadius() const { return m_planRadius; }
+    // The plan the maps are drawn on: the site's, reduced for a page.
+    const SiteBitmap& plan() const { return m_plan; }
 
 private:
     SiteBitmap m_plan;
@@ -36,10 +36,5 @@ private:
     double m_planRadius = 0;
     double m_scale = 1;
 };
-
-// The plan reduced, by nearest pixel, to at most maxSide pixels on its
-// longer side, keeping its colour table: the picture planPicture makes, in
-// 8 bits. A plan that fits is copied as it is.
-SiteBitmap reducedPlan(const SiteBitmap& plan, int maxSide);
 
 } // namespace marlow::tws

@@ -114,9 +114,8 @@ std::optional<int> ssidRssi(const SurveyedPoint& point, const std::string& ssid)
 // The coverage of the strongest and the second-strongest signal, then a
 // coverage map of each of the most heard SSIDs, as many as the options
 // allow. progress hears the share of the maps made.
-void addCoveragePages(Report& report, const ReportInput& in, const ReportOptions& options,
-                      const std::function<void(double)>& progress) {
-    const ReportMaps maps(in.site.bitmap, in.points);
+void addCoveragePages(Report& report, const ReportInput& in, const ReportMaps& maps,
+                      const ReportOptions& options, const std::function<void(double)>& progress) {
     const std::size_t ssidCount = std::min(options.maxSsids, in.summary.ssids.size());
     const double total = 2.0 + static_cast<double>(ssidCount);
     const auto done = [&](std::size_t made) {
@@ -230,9 +229,10 @@ Report buildReport(const ReportInput& in, const ReportOptions& options,
     Report report;
     report.title = QStringLiteral("Site survey report: %1").arg(displayText(in.siteName));
     report.cover = coverOf(in);
-    const QImage plan = planPicture(in.site.bitmap, PlanPictureSide);
+    const ReportMaps maps(in.site.bitmap, in.points);
+    const QImage plan = planPicture(maps.plan());
     report.sections.push_back(surveyPointsPage(in, plan, options));
-    addCoveragePages(report, in, options, progress);
+    addCoveragePages(report, in, maps, options, progress);
     addChannelSections(report, in.summary);
     report.sections.push_back(accessPointTable(in));
     report.sections.push_back(pointTable(in));

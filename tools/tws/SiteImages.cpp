@@ -34,24 +34,43 @@ QImage signatureImage(const SignaturePixels& signature) {
     return picture;
 }
 
-QImage planPicture(const SiteBitmap& plan, int maxSide) {
+double reductionFor(const SiteBitmap& plan, int maxSide) {
+    if (plan.width <= 0 || plan.height <= 0)
+        return 1.0;
+    return std::min(1.0, static_cast<double>(maxSide) / std::max(plan.width, plan.height));
+}
+
+SiteBitmap reducedPlan(const SiteBitmap& plan, int maxSide) {
+    const double scale = reductionFor(plan, maxSide);
+    if (scale >= 1.0 || plan.width <= 0 || plan.height <= 0)
+        return plan;
+    SiteBitmap reduced;
+    reduced.width = std::max(1, static_cast<int>(plan.width * scale));
+    reduced.height = std::max(1, static_cast<int>(plan.height * scale));
+    reduced.topDown = true;
+    reduced.colorTable = plan.colorTable;
+    reduced.pixels.resize(std::size_t{reduced.rowStride()} *
+                          static_cast<std::size_t>(reduced.height));
+    for (std::int32_t y = 0; y < reduced.height; ++y) {
+        const std::uint8_t* from =
+            plan.row(std::min(plan.height - 1, static_cast<std::int32_t>(y / scale)));
+        std::uint8_t* to =
+            reduced.pixels.data() + std::size_t{reduced.rowStride()} * static_cast<std::size_t>(y);
+        for (std::int32_t x = 0; x < reduced.width; ++x)
+            to[x] = from[std::min(plan.width - 1, static_cast<std::int32_t>(x / scale))];
+    }
+    return reduced;
+}
+
+QImage planPicture(const SiteBitmap& plan) {
     if (plan.width <= 0 || plan.height <= 0)
         return {};
-    // Nearest-neighbour sampling straight into the smaller picture: the plan
-    // is never expanded to full-size colour.
-    const double scale =
-        std::min(1.0, static_cast<double>(maxSide) / std::max(plan.width, plan.height));
-    const int width = std::max(1, static_cast<int>(plan.width * scale));
-    const int height = std::max(1, static_cast<int>(plan.height * scale));
-    QImage picture(width, height, QImage::Format_RGB32);
-    for (int y = 0; y < height; ++y) {
-        const std::uint8_t* row =
-            plan.row(std::min(plan.height - 1, static_cast<std::int32_t>(y / scale)));
+    QImage picture(plan.width, plan.height, QImage::Format_RGB32);
+    for (std::int32_t y = 0; y < plan.height; ++y) {
+        const std::uint8_t* row = plan.row(y);
         auto* line = reinterpret_cast<QRgb*>(picture.scanLine(y));
-        for (int x = 0; x < width; ++x) {
-            const auto source = std::min(plan.width - 1, static_cast<std::int32_t>(x / scale));
-            line[x] = 0xFF000000u | plan.rgb(row[source]);
-        }
+        for (std::int32_t x = 0; x < plan.width; ++x)
+            line[x] = 0xFF000000u | plan.rgb(row[x]);
     }
     return picture;
 }

@@ -23,10 +23,17 @@ struct PointMark {
     QRgb colour = 0;
 };
 
-// The plan in its own colours, shrunk so that its longer side is at most
-// maxSide pixels: a page needs no more, and a large plan at full size would
-// cost four bytes a pixel. Null for a plan with no pixels.
-QImage planPicture(const SiteBitmap& plan, int maxSide);
+// How much reducedPlan shrinks the plan each way: 1 when it fits.
+double reductionFor(const SiteBitmap& plan, int maxSide);
+
+// The plan shrunk, by nearest pixel, so that its longer side is at most
+// maxSide pixels, keeping its colour table: a page needs no more, and a
+// large plan in colour at full size would cost four bytes a pixel. A plan
+// that fits is copied as it is.
+SiteBitmap reducedPlan(const SiteBitmap& plan, int maxSide);
+
+// The plan in its own colours; null for a plan with no pixels.
+QImage planPicture(const SiteBitmap& plan);
 
 // Draws a small disc for each mark on a picture of a plan of planSize
 // pixels; returns how many marks lie off the plan and are not drawn.
