@@ -69,36 +69,35 @@ bool meets(const std::optional<int>& rssi, const ReportOptions& options) {
     return rssi && *rssi >= options.requirementDbm;
 }
 
-// The plan with a disc per point, blue where heard(point) holds.
-template <typename Heard>
-MapPage pointsPage(const ReportInput& in, const QImage& plan, QString title, Heard heard,
-                   QStringList lines) {
-    if (plan.isNull())
-        return {std::move(title), {}, lines << QStringLiteral("The floor plan has no pixels.")};
-    std::vector<PointMark> marks;
-    marks.reserve(in.points.size());
-    for (const SurveyedPoint& p : in.points)
-        marks.push_back({p.x, p.y, heard(p) ? HeardColour : UnheardColour});
-    QImage picture = plan.copy();
-    const QSize planSize(in.site.bitmap.width, in.site.bitmap.height);
-    if (const std::size_t outside = drawMarks(picture, planSize, marks); outside > 0)
-        lines << QStringLiteral("%1 of the points lie outside the floor plan and are not shown.")
-                     .arg(outside);
-    return {std::move(title), std::move(picture), std::move(lines)};
-}
-
-MapPage surveyPointsPage(const ReportInput& in, const QImage& plan, const ReportOptions& options) {
+// The plan with a disc per point: blue where something was heard, grey
+// where nothing was.
+MapPage surveyPointsPage(const ReportInput& in, QImage plan, const ReportOptions& options) {
     const auto& rows = in.summary.points;
     const auto meeting = std::count_if(rows.begin(), rows.end(), [&](const analysis::PointRow& r) {
         return meets(r.bestRssi, options);
     });
-    return pointsPage(in, plan, QStringLiteral("Survey points"),
-                      [](const SurveyedPoint& p) { return !p.heard.empty(); },
-                      {QStringLiteral("Blue: something was heard there; grey: nothing was heard."),
-                       QStringLiteral("The strongest signal meets %1 at %2 of %3 points.")
-                           .arg(rssiText(options.requirementDbm))
-                           .arg(meeting)
-                           .arg(rows.size())});
+    MapPage page{QStringLiteral("Survey points"),
+                 {},
+                 {QStringLiteral("Blue: something was heard there; grey: nothing was heard."),
+                  QStringLiteral("The strongest signal meets %1 at %2 of %3 points.")
+                      .arg(rssiText(options.requirementDbm))
+                      .arg(meeting)
+                      .arg(rows.size())}};
+    if (plan.isNull()) {
+        page.lines << QStringLiteral("The floor plan has no pixels.");
+        return page;
+    }
+    std::vector<PointMark> marks;
+    marks.reserve(in.points.size());
+    for (const SurveyedPoint& p : in.points)
+        marks.push_back({p.x, p.y, p.heard.empty() ? UnheardColour : HeardColour});
+    page.image = std::move(plan);
+    const QSize planSize(in.site.bitmap.width, in.site.bitmap.height);
+    if (const std::size_t outside = drawMarks(page.image, planSize, marks); outside > 0)
+        page.lines << QStringLiteral(
+                          "%1 of the points lie outside the floor plan and are not shown.")
+                          .arg(outside);
+    return page;
 }
 
 // The strongest RSSI of the SSID at the point; none where it was not heard.
@@ -230,8 +229,7 @@ Report buildReport(const ReportInput& in, const ReportOptions& options,
     report.title = QStringLiteral("Site survey report: %1").arg(displayText(in.siteName));
     report.cover = coverOf(in);
     const ReportMaps maps(in.site.bitmap, in.points);
-    const QImage plan = planPicture(maps.plan());
-    report.sections.push_back(surveyPointsPage(in, plan, options));
+    report.sections.push_back(surveyPointsPage(in, planPicture(maps.plan()), options));
     addCoveragePages(report, in, maps, options, progress);
     addChannelSections(report, in.summary);
     report.sections.push_back(accessPointTable(in));
