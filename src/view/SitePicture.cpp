@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstring>
 
 namespace marlow {
 
@@ -56,6 +57,24 @@ bool drawable(const SitePicture& picture, const Rect& destination, const Rect& s
 // half-way cases away from zero.
 std::int32_t rounded(double v) {
     return v >= 0 ? static_cast<std::int32_t>(v + 0.5) : -static_cast<std::int32_t>(0.5 - v);
+}
+
+// Four pixels of one colour.
+using Quad = std::array<QRgb, 4>;
+
+// Sets n pixels to the quad's colour, four at a time where there are four,
+// the last four overlapping the ones before. Which steps run depends only on
+// n, never on where the pixels lie, so the many short spans of a frame full
+// of small discs take the same path each time.
+void fillSpan(QRgb* out, std::int32_t n, const Quad& quad) {
+    if (n >= 4) {
+        for (std::int32_t i = 0; i + 4 < n; i += 4)
+            std::memcpy(out + i, quad.data(), sizeof quad);
+        std::memcpy(out + n - 4, quad.data(), sizeof quad);
+        return;
+    }
+    for (std::int32_t i = 0; i < n; ++i)
+        out[i] = quad[0];
 }
 
 std::uint64_t nextStamp() {
@@ -117,8 +136,7 @@ QRgb SitePicture::planPixel(int x, int y) const {
 }
 
 void SitePicture::addMark(std::int32_t x, std::int32_t y, int rssi) {
-    const RgbColor brush = rssiBand(rssi).brush;
-    m_marks.push_back({x, y, qRgb(brush.red, brush.green, brush.blue)});
+    m_marks.push_back({x, y, static_cast<std::uint8_t>(rssiBandNumber(rssi) - 1)});
 }
 
 bool SitePicture::removeMark(std::int32_t x, std::int32_t y) {
@@ -211,6 +229,20 @@ void SitePicture::renderMarks(QImage& target, const Rect& destination, const Rec
     const double top = source.top - (reachY / scaleY + 1);
     const double bottom = source.bottom + (reachY / scaleY + 1);
     const auto bytesPerLine = static_cast<std::ptrdiff_t>(target.bytesPerLine());
+    // The same spans as pixel offsets from the centre pixel in the target.
+    struct Run {
+        std::ptrdiff_t offset;
+        std::int32_t length;
+    };
+    std::vector<Run> runs;
+    for (const Span& span : spans)
+        runs.push_back({span.dy * bytesPerLine / std::ptrdiff_t{sizeof(QRgb)} + span.from,
+                        span.to - span.from});
+    std::array<Quad, RssiBandCount> quads{};
+    for (std::size_t band = 0; band < quads.size(); ++band) {
+        const RgbColor brush = RssiBands[band].brush;
+        quads[band].fill(qRgb(brush.red, brush.green, brush.blue));
+    }
     uchar* const bits = target.bits();
     for (auto mark = m_marks.begin() + static_cast<std::ptrdiff_t>(first); mark != m_marks.end();
          ++mark) {
@@ -218,23 +250,26 @@ void SitePicture::renderMarks(QImage& target, const Rect& destination, const Rec
             continue;
         const std::int32_t centerX = rounded(destination.left + (mark->x - source.left) * scaleX);
         const std::int32_t centerY = rounded(destination.top + (mark->y - source.top) * scaleY);
-        // A disc wholly inside the area needs no clipping, row by row.
-        const bool inside = centerX - reachX >= area.left && centerX + reachX < area.right &&
-                            centerY - reachY >= area.top && centerY + reachY < area.bottom;
+        const Quad& quad = quads[mark->band];
+        // A disc wholly inside the area needs no clipping: its runs are laid
+        // from its centre pixel as they are.
+        if (centerX - reachX >= area.left && centerX + reachX < area.right &&
+            centerY - reachY >= area.top && centerY + reachY < area.bottom) {
+            QRgb* const centre = reinterpret_cast<QRgb*>(bits + centerY * bytesPerLine) + centerX;
+            for (const Run& run : runs)
+                fillSpan(centre + run.offset, run.length, quad);
+            continue;
+        }
         for (const Span& span : spans) {
             const std::int32_t y = centerY + span.dy;
-            std::int32_t from = centerX + span.from;
-            std::int32_t to = centerX + span.to;
-            if (!inside) {
-                if (y < area.top || y >= area.bottom)
-                    continue;
-                from = std::max(from, area.left);
-                to = std::min(to, area.right);
-                if (from >= to)
-                    continue;
-            }
+            if (y < area.top || y >= area.bottom)
+                continue;
+            const std::int32_t from = std::max(centerX + span.from, area.left);
+            const std::int32_t to = std::min(centerX + span.to, area.right);
+            if (from >= to)
+                continue;
             auto* row = reinterpret_cast<QRgb*>(bits + y * bytesPerLine);
-            std::fill(row + from, row + to, mark->color);
+            fillSpan(row + from, to - from, quad);
         }
     }
 }

@@ -68,7 +68,7 @@ private:
     struct Mark {
         std::int32_t x = 0;
         std::int32_t y = 0;
-        QRgb color = 0;
+        std::uint8_t band = 0; // 0 (strongest) to 5
     };
     void reduce();
     Level levelFor(const Rect& destination, const Rect& source) const;
