@@ -8,6 +8,8 @@
 #include "view/SitePicture.h"
 
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 
 namespace marlow {
 
@@ -44,6 +46,94 @@ void whiteOutside(QImage& frame, const Rect& destination) {
     }
 }
 
+// The grid on which a frame of `size` device pixels shows the range: the
+// range's left edge falls on the cell nearest it.
+FrameGrid gridFor(const Rect& shown, const QSize& size) {
+    const auto nearestCell = [](std::int32_t at, std::int32_t cells, std::int32_t pixels) {
+        const std::int64_t twice = 2 * std::int64_t{at} * cells + pixels;
+        const std::int64_t divisor = 2 * std::int64_t{pixels};
+        return twice / divisor - (twice % divisor < 0 ? 1 : 0);
+    };
+    return {size.width(),
+            shown.width(),
+            size.height(),
+            shown.height(),
+            nearestCell(shown.left, size.width(), shown.width()),
+            nearestCell(shown.top, size.height(), shown.height())};
+}
+
+Rect intersected(const Rect& a, const Rect& b) {
+    return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+            std::min(a.bottom, b.bottom)};
+}
+
+bool isEmpty(const Rect& r) {
+    return r.width() <= 0 || r.height() <= 0;
+}
+
+// Moves the image's pixels by (-dx, -dy): the pixel at (x + dx, y + dy)
+// comes to (x, y). |dx| and |dy| are below the image's width and height.
+void shiftPixels(QImage& image, std::int32_t dx, std::int32_t dy) {
+    const std::int32_t columns = image.width() - std::abs(dx);
+    const std::int32_t rows = image.height() - std::abs(dy);
+    const std::int32_t toX = std::max(-dx, 0);
+    const std::int32_t fromX = std::max(dx, 0);
+    const auto moveRow = [&](std::int32_t to, std::int32_t from) {
+        std::memmove(reinterpret_cast<QRgb*>(image.scanLine(to)) + toX,
+                     reinterpret_cast<const QRgb*>(image.constScanLine(from)) + fromX,
+                     static_cast<std::size_t>(columns) * sizeof(QRgb));
+    };
+    if (dy >= 0) {
+        for (std::int32_t y = 0; y < rows; ++y)
+            moveRow(y, y + dy);
+    } else {
+        for (std::int32_t y = rows - 1; y >= 0; --y)
+            moveRow(y - dy, y);
+    }
+}
+
+// The whole frame drawn from the picture.
+void drawAfresh(MapFrame& frame, const SitePicture& picture, const Rect& destination,
+                const FrameGrid& grid) {
+    whiteOutside(frame.image, destination);
+    picture.render(frame.image, grid, destination);
+}
+
+// The frame after a pan at the same zoom: what it already shows moves by
+// whole pixels, and only the part newly in view is drawn from the picture.
+void drawMoved(MapFrame& frame, const SitePicture& picture, const Rect& destination,
+               const FrameGrid& grid) {
+    const std::int64_t dx = grid.left - frame.grid.left;
+    const std::int64_t dy = grid.top - frame.grid.top;
+    if (std::abs(dx) >= frame.image.width() || std::abs(dy) >= frame.image.height()) {
+        drawAfresh(frame, picture, destination, grid);
+        return;
+    }
+    const auto moveX = static_cast<std::int32_t>(dx);
+    const auto moveY = static_cast<std::int32_t>(dy);
+    shiftPixels(frame.image, moveX, moveY);
+    const Rect all{0, 0, frame.image.width(), frame.image.height()};
+    const Rect area = intersected(destination, all);
+    const Rect before = intersected(frame.destination, all);
+    const Rect kept = intersected(area, {before.left - moveX, before.top - moveY,
+                                         before.right - moveX, before.bottom - moveY});
+    if (isEmpty(kept)) {
+        drawAfresh(frame, picture, destination, grid);
+        return;
+    }
+    // The area less what is kept: the strips above and below it, then
+    // those beside it.
+    const Rect strips[] = {{area.left, area.top, area.right, kept.top},
+                           {area.left, kept.bottom, area.right, area.bottom},
+                           {area.left, kept.top, kept.left, kept.bottom},
+                           {kept.right, kept.top, area.right, kept.bottom}};
+    for (const Rect& strip : strips) {
+        if (!isEmpty(strip))
+            picture.render(frame.image, grid, strip);
+    }
+    whiteOutside(frame.image, destination);
+}
+
 } // namespace
 
 void paintMapScreen(QPainter& painter, const QRect& client, const MapViewport& viewport,
@@ -63,19 +153,23 @@ void paintMapScreen(QPainter& painter, const QRect& client, const MapViewport& v
             frame.stamp = 0;
         }
         const Rect destination = scaled(layout->destination, ratio);
-        if (frame.stamp != picture->stamp() || frame.destination != destination ||
-            frame.source != layout->source) {
+        const FrameGrid grid =
+            gridFor(viewport.shownRange({0, 0, client.width(), client.height()}), size);
+        if (frame.stamp != picture->stamp() || !frame.grid.sameScale(grid)) {
             // Drawn in device pixels; the ratio only tells the painter below
             // how to place it.
             frame.image.setDevicePixelRatio(1.0);
-            whiteOutside(frame.image, destination);
-            picture->render(frame.image, destination, layout->source);
-            frame.destination = destination;
-            frame.source = layout->source;
-            frame.stamp = picture->stamp();
-        } else if (frame.marks < picture->markCount()) {
-            picture->renderMarks(frame.image, destination, layout->source, frame.marks);
+            drawAfresh(frame, *picture, destination, grid);
+            frame.marks = picture->markCount();
+        } else if (frame.grid != grid || frame.destination != destination) {
+            frame.image.setDevicePixelRatio(1.0);
+            drawMoved(frame, *picture, destination, grid);
         }
+        frame.destination = destination;
+        frame.grid = grid;
+        frame.stamp = picture->stamp();
+        // Marks added since the frame was drawn go on top of it.
+        picture->renderMarks(frame.image, grid, destination, frame.marks);
         frame.marks = picture->markCount();
         frame.image.setDevicePixelRatio(ratio);
         painter.drawImage(client.topLeft(), frame.image);

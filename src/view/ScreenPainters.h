@@ -5,6 +5,7 @@
 
 #include "store/RecordList.h"
 #include "view/MapViewport.h"
+#include "view/SitePicture.h"
 
 #include <QImage>
 #include <QPainter>
@@ -15,8 +16,6 @@
 #include <vector>
 
 namespace marlow {
-
-class SitePicture;
 
 // The pictures the view draws with, our own drawings from the program's
 // resources: the 32 x 32 cross-hair, the four 104 x 104 radar pictures
@@ -45,12 +44,13 @@ std::vector<SurveyRow> surveyRows(const RecordList& scan);
 // device pixels and what it shows. A repaint of an unchanged view (an
 // expose, a notice drawn over the map, the cross-hair) draws the image
 // again without converting the plan, and a new mark is drawn into it; a
-// scroll, a zoom, a resize or a removed mark makes it anew, with no
-// allocation while its size stays.
+// pan at the same zoom moves the image's pixels and draws only the part
+// that comes into view; a zoom, a resize or a removed mark makes it anew,
+// with no allocation while its size stays.
 struct MapFrame {
     QImage image;
     Rect destination; // in device pixels
-    Rect source;
+    FrameGrid grid;
     std::uint64_t stamp = 0; // the picture's stamp when drawn; 0: nothing drawn
     std::size_t marks = 0;   // how many of its marks the image shows
 };

@@ -32,31 +32,35 @@ bool holdsWholePicture(const SiteBitmap& plan) {
     return plan.pixels.size() >= needed;
 }
 
-// The source coordinate whose pixel shows at offset `at` of `destination`
-// target pixels: the one under the target pixel's centre.
-std::int32_t sourceAt(std::int64_t at, std::int32_t destination, std::int32_t sourceStart,
-                      std::int32_t source) {
-    const std::int64_t offset = ((2 * at + 1) * source) / (2 * std::int64_t{destination});
-    return sourceStart + static_cast<std::int32_t>(std::clamp<std::int64_t>(offset, 0, source - 1));
+// Division rounded down, for a divisor above 0.
+std::int64_t floorDivided(std::int64_t value, std::int64_t divisor) {
+    const std::int64_t quotient = value / divisor;
+    return quotient - (value % divisor < 0 ? 1 : 0);
 }
 
-// The destination clipped to the target.
-Rect clipped(const QImage& target, const Rect& destination) {
-    return {std::max(destination.left, 0), std::max(destination.top, 0),
-            std::min(destination.right, target.width()),
-            std::min(destination.bottom, target.height())};
+// The picture coordinate under the centre of grid cell `cell`, on an axis
+// of `cells` cells for every `pixels` picture pixels, kept inside 0..size-1.
+std::int32_t pictureAt(std::int64_t cell, std::int32_t cells, std::int32_t pixels,
+                       std::int32_t size) {
+    const std::int64_t at = floorDivided((2 * cell + 1) * pixels, 2 * std::int64_t{cells});
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(at, 0, size - 1));
 }
 
-bool drawable(const SitePicture& picture, const Rect& destination, const Rect& source) {
-    return !picture.isNull() && destination.width() > 0 && destination.height() > 0 &&
-           source.width() > 0 && source.height() > 0 && source.left >= 0 && source.top >= 0 &&
-           source.right <= picture.width() && source.bottom <= picture.height();
+// The area clipped to the target.
+Rect clipped(const QImage& target, const Rect& area) {
+    return {std::max(area.left, 0), std::max(area.top, 0), std::min(area.right, target.width()),
+            std::min(area.bottom, target.height())};
 }
 
-// std::lround for the values a frame meets (well inside 32 bits), inline:
-// half-way cases away from zero.
-std::int32_t rounded(double v) {
-    return v >= 0 ? static_cast<std::int32_t>(v + 0.5) : -static_cast<std::int32_t>(0.5 - v);
+bool drawable(const SitePicture& picture, const FrameGrid& grid, const Rect& area) {
+    return !picture.isNull() && grid.across > 0 && grid.width > 0 && grid.down > 0 &&
+           grid.height > 0 && area.width() > 0 && area.height() > 0;
+}
+
+// std::llround for the values a frame meets, inline: half-way cases away
+// from zero.
+std::int64_t rounded(double v) {
+    return v >= 0 ? static_cast<std::int64_t>(v + 0.5) : -static_cast<std::int64_t>(0.5 - v);
 }
 
 // Four pixels of one colour.
@@ -116,9 +120,9 @@ const std::uint8_t* SitePicture::Level::row(std::int32_t y) const {
     return pixels + static_cast<std::size_t>(stored) * stride;
 }
 
-SitePicture::Level SitePicture::levelFor(const Rect& destination, const Rect& source) const {
-    if (!m_reduced.empty() && source.width() >= ReductionStep * destination.width() &&
-        source.height() >= ReductionStep * destination.height()) {
+SitePicture::Level SitePicture::levelFor(const FrameGrid& grid) const {
+    if (!m_reduced.empty() && grid.width >= std::int64_t{ReductionStep} * grid.across &&
+        grid.height >= std::int64_t{ReductionStep} * grid.down) {
         const std::int32_t width = (m_plan.width + ReductionStep - 1) / ReductionStep;
         return {m_reduced.data(),
                 static_cast<std::size_t>(width),
@@ -149,34 +153,30 @@ bool SitePicture::removeMark(std::int32_t x, std::int32_t y) {
     return true;
 }
 
-void SitePicture::render(QImage& target, const Rect& destination, const Rect& source) const {
-    if (!drawable(*this, destination, source))
+void SitePicture::render(QImage& target, const FrameGrid& grid, const Rect& area) const {
+    const Rect clip = clipped(target, area);
+    if (!drawable(*this, grid, clip))
         return;
-    renderPlan(target, destination, source);
-    renderMarks(target, destination, source, 0);
+    renderPlan(target, grid, clip);
+    renderMarks(target, grid, clip, 0);
 }
 
-void SitePicture::renderPlan(QImage& target, const Rect& destination, const Rect& source) const {
-    const Rect area = clipped(target, destination);
-    if (area.width() <= 0 || area.height() <= 0)
-        return;
-    const Level level = levelFor(destination, source);
+void SitePicture::renderPlan(QImage& target, const FrameGrid& grid, const Rect& area) const {
+    const Level level = levelFor(grid);
     const auto inLevel = [&level](std::int32_t planCoordinate, std::int32_t levelSize) {
         return std::min(planCoordinate / level.step, levelSize - 1);
     };
     // Which level column each target column shows, once per frame.
     std::vector<std::int32_t> columns(static_cast<std::size_t>(area.width()));
     for (std::int32_t x = area.left; x < area.right; ++x)
-        columns[static_cast<std::size_t>(x - area.left)] = inLevel(
-            sourceAt(x - destination.left, destination.width(), source.left, source.width()),
-            level.width);
+        columns[static_cast<std::size_t>(x - area.left)] =
+            inLevel(pictureAt(grid.left + x, grid.across, grid.width, m_plan.width), level.width);
     std::int32_t shownRow = -1;
     const QRgb* shown = nullptr;
     for (std::int32_t y = area.top; y < area.bottom; ++y) {
         auto* out = reinterpret_cast<QRgb*>(target.scanLine(y)) + area.left;
-        const std::int32_t row = inLevel(
-            sourceAt(y - destination.top, destination.height(), source.top, source.height()),
-            level.height);
+        const std::int32_t row =
+            inLevel(pictureAt(grid.top + y, grid.down, grid.height, m_plan.height), level.height);
         // A row that shows the same level row as the one above is a copy.
         if (row == shownRow) {
             std::copy_n(shown, columns.size(), out);
@@ -190,15 +190,13 @@ void SitePicture::renderPlan(QImage& target, const Rect& destination, const Rect
     }
 }
 
-void SitePicture::renderMarks(QImage& target, const Rect& destination, const Rect& source,
+void SitePicture::renderMarks(QImage& target, const FrameGrid& grid, const Rect& area,
                               std::size_t first) const {
-    if (!drawable(*this, destination, source) || first >= m_marks.size())
+    const Rect clip = clipped(target, area);
+    if (!drawable(*this, grid, clip) || first >= m_marks.size())
         return;
-    const Rect area = clipped(target, destination);
-    if (area.width() <= 0 || area.height() <= 0)
-        return;
-    const double scaleX = static_cast<double>(destination.width()) / source.width();
-    const double scaleY = static_cast<double>(destination.height()) / source.height();
+    const double scaleX = static_cast<double>(grid.across) / grid.width;
+    const double scaleY = static_cast<double>(grid.down) / grid.height;
     const double radiusX = std::max(MarkRadius * scaleX, SmallestRadius);
     const double radiusY = std::max(MarkRadius * scaleY, SmallestRadius);
     // Every disc of the frame has the same size: its rows, as spans from
@@ -222,12 +220,14 @@ void SitePicture::renderMarks(QImage& target, const Rect& destination, const Rec
             spans.push_back({dy, from, to});
     }
     const auto reachX = static_cast<std::int32_t>(std::ceil(radiusX)) + 1;
-    // Marks farther than this from the source rectangle cannot reach it
-    // (and the test keeps the arithmetic below far from overflow).
-    const double left = source.left - (reachX / scaleX + 1);
-    const double right = source.right + (reachX / scaleX + 1);
-    const double top = source.top - (reachY / scaleY + 1);
-    const double bottom = source.bottom + (reachY / scaleY + 1);
+    // Marks farther than this from the area cannot reach it (and the test
+    // keeps the arithmetic below far from overflow). A mark's centre is the
+    // cell corner nearest its place on the grid, whatever the frame's
+    // offset, so a frame moved by whole cells shows it where it was.
+    const double left = static_cast<double>(grid.left + clip.left) - reachX - 1;
+    const double right = static_cast<double>(grid.left + clip.right) + reachX + 1;
+    const double top = static_cast<double>(grid.top + clip.top) - reachY - 1;
+    const double bottom = static_cast<double>(grid.top + clip.bottom) + reachY + 1;
     const auto bytesPerLine = static_cast<std::ptrdiff_t>(target.bytesPerLine());
     // The same spans as pixel offsets from the centre pixel in the target.
     struct Run {
@@ -246,15 +246,17 @@ void SitePicture::renderMarks(QImage& target, const Rect& destination, const Rec
     uchar* const bits = target.bits();
     for (auto mark = m_marks.begin() + static_cast<std::ptrdiff_t>(first); mark != m_marks.end();
          ++mark) {
-        if (mark->x < left || mark->x > right || mark->y < top || mark->y > bottom)
+        const double onGridX = mark->x * scaleX;
+        const double onGridY = mark->y * scaleY;
+        if (onGridX < left || onGridX > right || onGridY < top || onGridY > bottom)
             continue;
-        const std::int32_t centerX = rounded(destination.left + (mark->x - source.left) * scaleX);
-        const std::int32_t centerY = rounded(destination.top + (mark->y - source.top) * scaleY);
+        const auto centerX = static_cast<std::int32_t>(rounded(onGridX) - grid.left);
+        const auto centerY = static_cast<std::int32_t>(rounded(onGridY) - grid.top);
         const Quad& quad = quads[mark->band];
         // A disc wholly inside the area needs no clipping: its runs are laid
         // from its centre pixel as they are.
-        if (centerX - reachX >= area.left && centerX + reachX < area.right &&
-            centerY - reachY >= area.top && centerY + reachY < area.bottom) {
+        if (centerX - reachX >= clip.left && centerX + reachX < clip.right &&
+            centerY - reachY >= clip.top && centerY + reachY < clip.bottom) {
             QRgb* const centre = reinterpret_cast<QRgb*>(bits + centerY * bytesPerLine) + centerX;
             for (const Run& run : runs)
                 fillSpan(centre + run.offset, run.length, quad);
@@ -262,10 +264,10 @@ void SitePicture::renderMarks(QImage& target, const Rect& destination, const Rec
         }
         for (const Span& span : spans) {
             const std::int32_t y = centerY + span.dy;
-            if (y < area.top || y >= area.bottom)
+            if (y < clip.top || y >= clip.bottom)
                 continue;
-            const std::int32_t from = std::max(centerX + span.from, area.left);
-            const std::int32_t to = std::min(centerX + span.to, area.right);
+            const std::int32_t from = std::max(centerX + span.from, clip.left);
+            const std::int32_t to = std::min(centerX + span.to, clip.right);
             if (from >= to)
                 continue;
             auto* row = reinterpret_cast<QRgb*>(bits + y * bytesPerLine);

@@ -21,6 +21,27 @@
 
 namespace marlow {
 
+// How a frame samples the picture: a grid of `across` cells for every
+// `width` picture pixels across and `down` cells for every `height` down,
+// anchored at the picture's top-left corner. Frame pixel (x, y) is cell
+// (x + left, y + top) and shows the picture pixel under the cell's centre
+// (the edge pixel, past an edge). Because the grid belongs to the picture,
+// a pan at one zoom moves every frame pixel by whole cells.
+struct FrameGrid {
+    std::int32_t across = 1;
+    std::int32_t width = 1;
+    std::int32_t down = 1;
+    std::int32_t height = 1;
+    std::int64_t left = 0;
+    std::int64_t top = 0;
+
+    bool sameScale(const FrameGrid& other) const {
+        return across == other.across && width == other.width && down == other.down &&
+               height == other.height;
+    }
+    bool operator==(const FrameGrid&) const = default;
+};
+
 class SitePicture {
 public:
     // Takes the plan's pixels over. A plan without all its pixels gives an
@@ -45,13 +66,12 @@ public:
     // drawn with, and any added since follow them (see renderMarks). Never 0.
     std::uint64_t stamp() const { return m_stamp; }
 
-    // Paints the source rectangle of the plan, scaled to the destination
-    // rectangle of the 32-bit target (nearest pixel), then the marks that
-    // fall in it, clipped to the destination.
-    void render(QImage& target, const Rect& destination, const Rect& source) const;
+    // Paints the area of the 32-bit target (clipped to it) as the grid
+    // shows the plan, then the marks, clipped to the area.
+    void render(QImage& target, const FrameGrid& grid, const Rect& area) const;
     // Paints the marks from the first-th on, as render does: brings a frame
     // drawn with the earlier ones up to date.
-    void renderMarks(QImage& target, const Rect& destination, const Rect& source,
+    void renderMarks(QImage& target, const FrameGrid& grid, const Rect& area,
                      std::size_t first) const;
 
 private:
@@ -71,8 +91,8 @@ private:
         std::uint8_t band = 0; // 0 (strongest) to 5
     };
     void reduce();
-    Level levelFor(const Rect& destination, const Rect& source) const;
-    void renderPlan(QImage& target, const Rect& destination, const Rect& source) const;
+    Level levelFor(const FrameGrid& grid) const;
+    void renderPlan(QImage& target, const FrameGrid& grid, const Rect& area) const;
 
     SiteBitmap m_plan;
     std::vector<std::uint8_t> m_reduced;

@@ -157,7 +157,8 @@ inline QImage pictureOf(const CMarlowView& view) {
     const SitePicture& picture = *view.picture();
     QImage image(picture.width(), picture.height(), QImage::Format_RGB32);
     const Rect all{0, 0, picture.width(), picture.height()};
-    picture.render(image, all, all);
+    picture.render(image, {picture.width(), picture.width(), picture.height(), picture.height()},
+                   all);
     return image;
 }
 

@@ -66,7 +66,8 @@ QImage actualSize(const SitePicture& picture) {
     QImage image(picture.width(), picture.height(), QImage::Format_RGB32);
     image.fill(Unpainted);
     const Rect all{0, 0, picture.width(), picture.height()};
-    picture.render(image, all, all);
+    picture.render(image, {picture.width(), picture.width(), picture.height(), picture.height()},
+                   all);
     return image;
 }
 
@@ -95,7 +96,7 @@ TEST(SitePicture, KeepsTheColorTableTurnsABottomUpPlanUprightAndRefusesAShortPla
     empty.addMark(3, 3, -30);
     QImage untouched(20, 20, QImage::Format_RGB32);
     untouched.fill(Unpainted);
-    empty.render(untouched, {0, 0, 20, 20}, {0, 0, 13, 7});
+    empty.render(untouched, {20, 13, 20, 7}, {0, 0, 20, 20});
     EXPECT_EQ(untouched.pixel(3, 3), Unpainted);
 }
 
@@ -176,7 +177,7 @@ TEST(SitePicture, FarZoomedOutEachPixelShowsAPlanPixelItCovers) {
             plan.topDown = topDown;
             const SitePicture picture(plan);
             QImage image(c.across, c.down, QImage::Format_RGB32);
-            picture.render(image, {0, 0, c.across, c.down}, {0, 0, c.width, c.height});
+            picture.render(image, {c.across, c.width, c.down, c.height}, {0, 0, c.across, c.down});
             for (std::int32_t y = 0; y < c.down; ++y) {
                 for (std::int32_t x = 0; x < c.across; ++x) {
                     bool covered = false;
@@ -195,36 +196,58 @@ TEST(SitePicture, FarZoomedOutEachPixelShowsAPlanPixelItCovers) {
 }
 
 // The map screen's frame is kept between paints: repaints follow a new or
-// removed mark and a pan at once, and match a frame drawn afresh, also at
-// two device pixels a window pixel (where the margins are repainted white).
+// removed mark, a zoom, and pans (which move the kept pixels and draw what
+// comes into view) in every direction, into and out of the margins, and
+// match a frame drawn afresh, at one and at two device pixels a window
+// pixel. The plan's pixels all differ along a row, so a frame moved by a
+// pixel too many or too few shows.
 TEST(MapScreen, AKeptFrameShowsWhatAFreshOneShows) {
-    SitePicture picture(greyPlan(300, 150));
-    MapViewport viewport = showingAll(300, 150);
-    MapFrame kept;
-    const auto paint = [&](MapFrame& frame) {
-        QImage image(480, 480, QImage::Format_RGB32);
-        image.setDevicePixelRatio(2.0);
-        image.fill(Unpainted);
-        QPainter painter(&image);
-        paintMapScreen(painter, {0, 0, 240, 240}, viewport, &picture, QImage(), frame);
-        return image;
-    };
-    const auto matchesFresh = [&](const char* step) {
-        MapFrame fresh;
-        EXPECT_EQ(paint(kept), paint(fresh)) << step;
-    };
-    matchesFresh("first paint");
-    picture.addMark(150, 75, -30);
-    matchesFresh("a mark added");
-    EXPECT_EQ(paint(kept).pixel(240, 240), Red);
-    viewport.zoomIn();
-    viewport.panLeft(40);
-    matchesFresh("zoomed and panned");
-    viewport.panRight(400); // past the plan's right edge: a wide white margin
-    matchesFresh("panned back past the right edge");
-    EXPECT_EQ(paint(kept).pixel(470, 240), White);
-    EXPECT_TRUE(picture.removeMark(150, 75));
-    matchesFresh("the mark removed");
+    for (const double ratio : {1.0, 2.0}) {
+        SitePicture picture(test::testPlan(300, 150));
+        for (int i = 0; i < 40; ++i)
+            picture.addMark(7 * i + 3, (29 * i) % 150, -30 - i);
+        MapViewport viewport = showingAll(300, 150);
+        MapFrame kept;
+        const auto paint = [&](MapFrame& frame) {
+            const int side = static_cast<int>(240 * ratio);
+            QImage image(side, side, QImage::Format_RGB32);
+            image.setDevicePixelRatio(ratio);
+            image.fill(Unpainted);
+            QPainter painter(&image);
+            paintMapScreen(painter, {0, 0, 240, 240}, viewport, &picture, QImage(), frame);
+            return image;
+        };
+        const auto matchesFresh = [&](const std::string& step) {
+            MapFrame fresh;
+            EXPECT_EQ(paint(kept), paint(fresh)) << step << " at ratio " << ratio;
+        };
+        matchesFresh("first paint");
+        picture.addMark(150, 75, -30);
+        matchesFresh("a mark added");
+        EXPECT_EQ(paint(kept).pixel(static_cast<int>(120 * ratio), static_cast<int>(120 * ratio)),
+                  Red);
+        viewport.zoomIn();
+        matchesFresh("zoomed in");
+        const std::pair<const char*, void (MapViewport::*)(std::int32_t)> pans[] = {
+            {"left", &MapViewport::panLeft},
+            {"up", &MapViewport::panUp},
+            {"right", &MapViewport::panRight},
+            {"down", &MapViewport::panDown}};
+        for (const std::int32_t step : {1, 3, 10, 37, 90, 400}) {
+            for (const auto& [name, pan] : pans) {
+                (viewport.*pan)(step);
+                matchesFresh(std::string("panned ") + name + " by " + std::to_string(step));
+            }
+            picture.addMark(viewport.centerX(), viewport.centerY(), -70);
+            matchesFresh("a mark added at the centre after pans by " + std::to_string(step));
+        }
+        viewport.panRight(400); // past the plan's right edge: a wide white margin
+        matchesFresh("panned past the right edge");
+        EXPECT_EQ(paint(kept).pixel(static_cast<int>(235 * ratio), static_cast<int>(120 * ratio)),
+                  White);
+        EXPECT_TRUE(picture.removeMark(150, 75));
+        matchesFresh("the mark removed");
+    }
 }
 
 TEST(MapScreen, APlanKeepsItsProportionsAndItsDiscsAreRound) {
