@@ -46,22 +46,6 @@ void whiteOutside(QImage& frame, const Rect& destination) {
     }
 }
 
-// The grid on which a frame of `size` device pixels shows the range: the
-// range's left edge falls on the cell nearest it.
-FrameGrid gridFor(const Rect& shown, const QSize& size) {
-    const auto nearestCell = [](std::int32_t at, std::int32_t cells, std::int32_t pixels) {
-        const std::int64_t twice = 2 * std::int64_t{at} * cells + pixels;
-        const std::int64_t divisor = 2 * std::int64_t{pixels};
-        return twice / divisor - (twice % divisor < 0 ? 1 : 0);
-    };
-    return {size.width(),
-            shown.width(),
-            size.height(),
-            shown.height(),
-            nearestCell(shown.left, size.width(), shown.width()),
-            nearestCell(shown.top, size.height(), shown.height())};
-}
-
 Rect intersected(const Rect& a, const Rect& b) {
     return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
             std::min(a.bottom, b.bottom)};
@@ -111,7 +95,6 @@ void drawMoved(MapFrame& frame, const SitePicture& picture, const Rect& destinat
     }
     const auto moveX = static_cast<std::int32_t>(dx);
     const auto moveY = static_cast<std::int32_t>(dy);
-    shiftPixels(frame.image, moveX, moveY);
     const Rect all{0, 0, frame.image.width(), frame.image.height()};
     const Rect area = intersected(destination, all);
     const Rect before = intersected(frame.destination, all);
@@ -121,6 +104,7 @@ void drawMoved(MapFrame& frame, const SitePicture& picture, const Rect& destinat
         drawAfresh(frame, picture, destination, grid);
         return;
     }
+    shiftPixels(frame.image, moveX, moveY);
     // The area less what is kept: the strips above and below it, then
     // those beside it.
     const Rect strips[] = {{area.left, area.top, area.right, kept.top},
@@ -154,15 +138,15 @@ void paintMapScreen(QPainter& painter, const QRect& client, const MapViewport& v
         }
         const Rect destination = scaled(layout->destination, ratio);
         const FrameGrid grid =
-            gridFor(viewport.shownRange({0, 0, client.width(), client.height()}), size);
+            FrameGrid::showing(viewport.shownRange({0, 0, client.width(), client.height()}),
+                               size.width(), size.height());
+        // Drawn in device pixels; the ratio only tells the painter below how
+        // to place it.
+        frame.image.setDevicePixelRatio(1.0);
         if (frame.stamp != picture->stamp() || !frame.grid.sameScale(grid)) {
-            // Drawn in device pixels; the ratio only tells the painter below
-            // how to place it.
-            frame.image.setDevicePixelRatio(1.0);
             drawAfresh(frame, *picture, destination, grid);
             frame.marks = picture->markCount();
         } else if (frame.grid != grid || frame.destination != destination) {
-            frame.image.setDevicePixelRatio(1.0);
             drawMoved(frame, *picture, destination, grid);
         }
         frame.destination = destination;

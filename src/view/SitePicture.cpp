@@ -88,6 +88,18 @@ std::uint64_t nextStamp() {
 
 } // namespace
 
+FrameGrid FrameGrid::showing(const Rect& range, std::int32_t across, std::int32_t down) {
+    const auto nearestCell = [](std::int32_t at, std::int32_t cells, std::int32_t pixels) {
+        return floorDivided(2 * std::int64_t{at} * cells + pixels, 2 * std::int64_t{pixels});
+    };
+    return {across,
+            range.width(),
+            down,
+            range.height(),
+            nearestCell(range.left, across, range.width()),
+            nearestCell(range.top, down, range.height())};
+}
+
 SitePicture::SitePicture(SiteBitmap plan) : m_stamp(nextStamp()) {
     if (!holdsWholePicture(plan))
         return;

@@ -35,6 +35,10 @@ struct FrameGrid {
     std::int64_t left = 0;
     std::int64_t top = 0;
 
+    // The grid on which a frame of across x down pixels shows the range:
+    // the range's top-left corner falls on the cell corner nearest it.
+    static FrameGrid showing(const Rect& range, std::int32_t across, std::int32_t down);
+
     bool sameScale(const FrameGrid& other) const {
         return across == other.across && width == other.width && down == other.down &&
                height == other.height;
