@@ -6,7 +6,8 @@
 // frame after a new mark (the mark drawn into the kept frame), a frame
 // after a scroll by an arrow key's step (the kept pixels moved, the strip
 // that comes into view drawn) and a frame drawn afresh, as after a zoom, a
-// resize or a removed mark (the plan converted and every mark rasterised);
+// resize or a removed mark (the plan converted and every mark rasterised,
+// in bands of rows on the machine's cores);
 // and the survey screen at 240 x 268 with 50 access points (part of a
 // budget of 1 ms from a report on the wire to the repainted screen). A
 // closing summary times subject and baseline back to back in alternating
@@ -28,6 +29,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -262,7 +264,9 @@ void printMapRow(int plan, bool zoomedIn, bool withMarks, FrameKind kind) {
 }
 
 void printSummary() {
-    std::printf("\n%-56s %11s %11s %6s %14s %11s %6s\n", "paint into 1280 x 960", "view", "scaled",
+    std::printf("\n%u cores, which frames drawn afresh share\n",
+                std::max(1u, std::thread::hardware_concurrency()));
+    std::printf("%-56s %11s %11s %6s %14s %11s %6s\n", "paint into 1280 x 960", "view", "scaled",
                 "ratio", "", "copy", "ratio");
     for (int plan = 0; plan < static_cast<int>(std::size(PlanSizes)); ++plan) {
         for (const bool zoomedIn : {false, true}) {

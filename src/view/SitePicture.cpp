@@ -2,6 +2,7 @@
 // the marks rasterised over it as discs of their band's colour.
 #include "view/SitePicture.h"
 
+#include "view/FrameBands.h"
 #include "view/RssiScale.h"
 
 #include <algorithm>
@@ -68,11 +69,13 @@ using Quad = std::array<QRgb, 4>;
 
 // Sets n pixels to the quad's colour, four at a time where there are four,
 // the last four overlapping the ones before. Which steps run depends only on
-// n, never on where the pixels lie, so the many short spans of a frame full
-// of small discs take the same path each time.
+// n, never on where the pixels lie, and a span of up to eight (a disc's row
+// when zoomed out) is two stores and no loop, so the many short spans of a
+// frame full of small discs take the same short path each time.
 void fillSpan(QRgb* out, std::int32_t n, const Quad& quad) {
     if (n >= 4) {
-        for (std::int32_t i = 0; i + 4 < n; i += 4)
+        std::memcpy(out, quad.data(), sizeof quad);
+        for (std::int32_t i = 4; i + 4 < n; i += 4)
             std::memcpy(out + i, quad.data(), sizeof quad);
         std::memcpy(out + n - 4, quad.data(), sizeof quad);
         return;
@@ -165,41 +168,87 @@ bool SitePicture::removeMark(std::int32_t x, std::int32_t y) {
     return true;
 }
 
+// The target's pixels as raw rows: taken once on the painting thread, so
+// that the threads drawing bands never touch the QImage itself.
+struct SitePicture::Canvas {
+    uchar* bits;
+    std::ptrdiff_t bytesPerLine;
+
+    explicit Canvas(QImage& target) : bits(target.bits()), bytesPerLine(target.bytesPerLine()) {}
+    QRgb* row(std::int32_t y) const { return reinterpret_cast<QRgb*>(bits + y * bytesPerLine); }
+};
+
+// Which level column each column of a frame's area shows, worked out once
+// per frame.
+struct SitePicture::PlanColumns {
+    Level level;
+    std::vector<std::int32_t> columns;
+};
+
+// Every disc of a frame has the same size: its rows, as spans from the
+// pixel corner nearest its centre, are worked out once. A pixel is the
+// disc's when its centre lies inside.
+struct SitePicture::DiscShape {
+    struct Span {
+        std::int32_t dy;
+        std::int32_t from;
+        std::int32_t to;
+    };
+    // The same spans as pixel offsets from the centre pixel in the canvas.
+    struct Run {
+        std::ptrdiff_t offset;
+        std::int32_t length;
+    };
+    double scaleX;
+    double scaleY;
+    std::int32_t reachX;
+    std::int32_t reachY;
+    std::vector<Span> spans;
+    std::vector<Run> runs;
+    std::array<Quad, RssiBandCount> quads{};
+
+    DiscShape(const FrameGrid& grid, const Canvas& canvas)
+        : scaleX(static_cast<double>(grid.across) / grid.width),
+          scaleY(static_cast<double>(grid.down) / grid.height) {
+        const double radiusX = std::max(MarkRadius * scaleX, SmallestRadius);
+        const double radiusY = std::max(MarkRadius * scaleY, SmallestRadius);
+        reachX = static_cast<std::int32_t>(std::ceil(radiusX)) + 1;
+        reachY = static_cast<std::int32_t>(std::ceil(radiusY)) + 1;
+        for (std::int32_t dy = -reachY; dy <= reachY; ++dy) {
+            const double v = (dy + 0.5) / radiusY;
+            if (v * v > 1.0)
+                continue;
+            const double half = radiusX * std::sqrt(1.0 - v * v);
+            const auto from = static_cast<std::int32_t>(std::ceil(-half - 0.5));
+            const auto to = static_cast<std::int32_t>(std::floor(half - 0.5)) + 1;
+            if (from < to)
+                spans.push_back({dy, from, to});
+        }
+        for (const Span& span : spans)
+            runs.push_back(
+                {span.dy * canvas.bytesPerLine / std::ptrdiff_t{sizeof(QRgb)} + span.from,
+                 span.to - span.from});
+        for (std::size_t band = 0; band < quads.size(); ++band) {
+            const RgbColor brush = RssiBands[band].brush;
+            quads[band].fill(qRgb(brush.red, brush.green, brush.blue));
+        }
+    }
+};
+
 void SitePicture::render(QImage& target, const FrameGrid& grid, const Rect& area) const {
     const Rect clip = clipped(target, area);
     if (!drawable(*this, grid, clip))
         return;
-    renderPlan(target, grid, clip);
-    renderMarks(target, grid, clip, 0);
-}
-
-void SitePicture::renderPlan(QImage& target, const FrameGrid& grid, const Rect& area) const {
-    const Level level = levelFor(grid);
-    const auto inLevel = [&level](std::int32_t planCoordinate, std::int32_t levelSize) {
-        return std::min(planCoordinate / level.step, levelSize - 1);
-    };
-    // Which level column each target column shows, once per frame.
-    std::vector<std::int32_t> columns(static_cast<std::size_t>(area.width()));
-    for (std::int32_t x = area.left; x < area.right; ++x)
-        columns[static_cast<std::size_t>(x - area.left)] =
-            inLevel(pictureAt(grid.left + x, grid.across, grid.width, m_plan.width), level.width);
-    std::int32_t shownRow = -1;
-    const QRgb* shown = nullptr;
-    for (std::int32_t y = area.top; y < area.bottom; ++y) {
-        auto* out = reinterpret_cast<QRgb*>(target.scanLine(y)) + area.left;
-        const std::int32_t row =
-            inLevel(pictureAt(grid.top + y, grid.down, grid.height, m_plan.height), level.height);
-        // A row that shows the same level row as the one above is a copy.
-        if (row == shownRow) {
-            std::copy_n(shown, columns.size(), out);
-            continue;
-        }
-        const std::uint8_t* pixels = level.row(row);
-        for (std::size_t i = 0; i < columns.size(); ++i)
-            out[i] = m_table[pixels[columns[i]]];
-        shownRow = row;
-        shown = out;
-    }
+    const Canvas canvas(target);
+    const PlanColumns columns = columnsFor(grid, clip);
+    const DiscShape shape(grid, canvas);
+    // Each band shows the plan and then the marks over it, in order, so the
+    // frame is the same however it is cut.
+    drawInBands(clip.top, clip.bottom, clip.width(), [&](std::int32_t top, std::int32_t bottom) {
+        const Rect band{clip.left, top, clip.right, bottom};
+        renderPlan(canvas, columns, grid, band);
+        renderMarks(canvas, shape, grid, band, 0);
+    });
 }
 
 void SitePicture::renderMarks(QImage& target, const FrameGrid& grid, const Rect& area,
@@ -207,83 +256,98 @@ void SitePicture::renderMarks(QImage& target, const FrameGrid& grid, const Rect&
     const Rect clip = clipped(target, area);
     if (!drawable(*this, grid, clip) || first >= m_marks.size())
         return;
-    const double scaleX = static_cast<double>(grid.across) / grid.width;
-    const double scaleY = static_cast<double>(grid.down) / grid.height;
-    const double radiusX = std::max(MarkRadius * scaleX, SmallestRadius);
-    const double radiusY = std::max(MarkRadius * scaleY, SmallestRadius);
-    // Every disc of the frame has the same size: its rows, as spans from
-    // the pixel corner nearest its centre, are worked out once. A pixel is
-    // the disc's when its centre lies inside.
-    struct Span {
-        std::int32_t dy;
-        std::int32_t from;
-        std::int32_t to;
-    };
-    std::vector<Span> spans;
-    const auto reachY = static_cast<std::int32_t>(std::ceil(radiusY)) + 1;
-    for (std::int32_t dy = -reachY; dy <= reachY; ++dy) {
-        const double v = (dy + 0.5) / radiusY;
-        if (v * v > 1.0)
-            continue;
-        const double half = radiusX * std::sqrt(1.0 - v * v);
-        const auto from = static_cast<std::int32_t>(std::ceil(-half - 0.5));
-        const auto to = static_cast<std::int32_t>(std::floor(half - 0.5)) + 1;
-        if (from < to)
-            spans.push_back({dy, from, to});
+    const Canvas canvas(target);
+    renderMarks(canvas, DiscShape(grid, canvas), grid, clip, first);
+}
+
+SitePicture::PlanColumns SitePicture::columnsFor(const FrameGrid& grid, const Rect& area) const {
+    PlanColumns out{levelFor(grid), {}};
+    out.columns.resize(static_cast<std::size_t>(area.width()));
+    for (std::int32_t x = area.left; x < area.right; ++x) {
+        const std::int32_t at = pictureAt(grid.left + x, grid.across, grid.width, m_plan.width);
+        out.columns[static_cast<std::size_t>(x - area.left)] =
+            std::min(at / out.level.step, out.level.width - 1);
     }
-    const auto reachX = static_cast<std::int32_t>(std::ceil(radiusX)) + 1;
+    return out;
+}
+
+// The area's rows, from the columns worked out for them (the same left and
+// width).
+void SitePicture::renderPlan(const Canvas& canvas, const PlanColumns& columns,
+                             const FrameGrid& grid, const Rect& area) const {
+    const Level& level = columns.level;
+    const std::size_t width = columns.columns.size();
+    const std::int32_t* const at = columns.columns.data();
+    std::int32_t shownRow = -1;
+    const QRgb* shown = nullptr;
+    for (std::int32_t y = area.top; y < area.bottom; ++y) {
+        QRgb* const out = canvas.row(y) + area.left;
+        const std::int32_t row =
+            std::min(pictureAt(grid.top + y, grid.down, grid.height, m_plan.height) / level.step,
+                     level.height - 1);
+        // A row that shows the same level row as the one above is a copy.
+        if (row == shownRow) {
+            std::copy_n(shown, width, out);
+            continue;
+        }
+        const std::uint8_t* pixels = level.row(row);
+        std::size_t i = 0;
+        // Four pixels are looked up before any is stored: the compiler cannot
+        // tell that the stores leave the plan and the table alone, and
+        // otherwise orders every lookup after the store before it.
+        for (; i + 4 <= width; i += 4) {
+            const QRgb first = m_table[pixels[at[i]]];
+            const QRgb second = m_table[pixels[at[i + 1]]];
+            const QRgb third = m_table[pixels[at[i + 2]]];
+            const QRgb fourth = m_table[pixels[at[i + 3]]];
+            out[i] = first;
+            out[i + 1] = second;
+            out[i + 2] = third;
+            out[i + 3] = fourth;
+        }
+        for (; i < width; ++i)
+            out[i] = m_table[pixels[at[i]]];
+        shownRow = row;
+        shown = out;
+    }
+}
+
+void SitePicture::renderMarks(const Canvas& canvas, const DiscShape& shape, const FrameGrid& grid,
+                              const Rect& clip, std::size_t first) const {
     // Marks farther than this from the area cannot reach it (and the test
     // keeps the arithmetic below far from overflow). A mark's centre is the
     // cell corner nearest its place on the grid, whatever the frame's
     // offset, so a frame moved by whole cells shows it where it was.
-    const double left = static_cast<double>(grid.left + clip.left) - reachX - 1;
-    const double right = static_cast<double>(grid.left + clip.right) + reachX + 1;
-    const double top = static_cast<double>(grid.top + clip.top) - reachY - 1;
-    const double bottom = static_cast<double>(grid.top + clip.bottom) + reachY + 1;
-    const auto bytesPerLine = static_cast<std::ptrdiff_t>(target.bytesPerLine());
-    // The same spans as pixel offsets from the centre pixel in the target.
-    struct Run {
-        std::ptrdiff_t offset;
-        std::int32_t length;
-    };
-    std::vector<Run> runs;
-    for (const Span& span : spans)
-        runs.push_back({span.dy * bytesPerLine / std::ptrdiff_t{sizeof(QRgb)} + span.from,
-                        span.to - span.from});
-    std::array<Quad, RssiBandCount> quads{};
-    for (std::size_t band = 0; band < quads.size(); ++band) {
-        const RgbColor brush = RssiBands[band].brush;
-        quads[band].fill(qRgb(brush.red, brush.green, brush.blue));
-    }
-    uchar* const bits = target.bits();
+    const double left = static_cast<double>(grid.left + clip.left) - shape.reachX - 1;
+    const double right = static_cast<double>(grid.left + clip.right) + shape.reachX + 1;
+    const double top = static_cast<double>(grid.top + clip.top) - shape.reachY - 1;
+    const double bottom = static_cast<double>(grid.top + clip.bottom) + shape.reachY + 1;
     for (auto mark = m_marks.begin() + static_cast<std::ptrdiff_t>(first); mark != m_marks.end();
          ++mark) {
-        const double onGridX = mark->x * scaleX;
-        const double onGridY = mark->y * scaleY;
+        const double onGridX = mark->x * shape.scaleX;
+        const double onGridY = mark->y * shape.scaleY;
         if (onGridX < left || onGridX > right || onGridY < top || onGridY > bottom)
             continue;
         const auto centerX = static_cast<std::int32_t>(rounded(onGridX) - grid.left);
         const auto centerY = static_cast<std::int32_t>(rounded(onGridY) - grid.top);
-        const Quad& quad = quads[mark->band];
+        const Quad& quad = shape.quads[mark->band];
         // A disc wholly inside the area needs no clipping: its runs are laid
         // from its centre pixel as they are.
-        if (centerX - reachX >= clip.left && centerX + reachX < clip.right &&
-            centerY - reachY >= clip.top && centerY + reachY < clip.bottom) {
-            QRgb* const centre = reinterpret_cast<QRgb*>(bits + centerY * bytesPerLine) + centerX;
-            for (const Run& run : runs)
+        if (centerX - shape.reachX >= clip.left && centerX + shape.reachX < clip.right &&
+            centerY - shape.reachY >= clip.top && centerY + shape.reachY < clip.bottom) {
+            QRgb* const centre = canvas.row(centerY) + centerX;
+            for (const DiscShape::Run& run : shape.runs)
                 fillSpan(centre + run.offset, run.length, quad);
             continue;
         }
-        for (const Span& span : spans) {
+        for (const DiscShape::Span& span : shape.spans) {
             const std::int32_t y = centerY + span.dy;
             if (y < clip.top || y >= clip.bottom)
                 continue;
             const std::int32_t from = std::max(centerX + span.from, clip.left);
             const std::int32_t to = std::min(centerX + span.to, clip.right);
-            if (from >= to)
-                continue;
-            auto* row = reinterpret_cast<QRgb*>(bits + y * bytesPerLine);
-            fillSpan(row + from, to - from, quad);
+            if (from < to)
+                fillSpan(canvas.row(y) + from, to - from, quad);
         }
     }
 }

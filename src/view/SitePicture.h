@@ -71,7 +71,8 @@ public:
     std::uint64_t stamp() const { return m_stamp; }
 
     // Paints the area of the 32-bit target (clipped to it) as the grid
-    // shows the plan, then the marks, clipped to the area.
+    // shows the plan, then the marks, clipped to the area. A large area is
+    // drawn in bands of rows on several threads (see drawInBands).
     void render(QImage& target, const FrameGrid& grid, const Rect& area) const;
     // Paints the marks from the first-th on, as render does: brings a frame
     // drawn with the earlier ones up to date.
@@ -94,9 +95,18 @@ private:
         std::int32_t y = 0;
         std::uint8_t band = 0; // 0 (strongest) to 5
     };
+    // A frame's pixels, which bands of rows drawn on other threads write
+    // directly; the columns of the level a frame samples; a frame's discs.
+    struct Canvas;
+    struct PlanColumns;
+    struct DiscShape;
     void reduce();
     Level levelFor(const FrameGrid& grid) const;
-    void renderPlan(QImage& target, const FrameGrid& grid, const Rect& area) const;
+    PlanColumns columnsFor(const FrameGrid& grid, const Rect& area) const;
+    void renderPlan(const Canvas& canvas, const PlanColumns& columns, const FrameGrid& grid,
+                    const Rect& area) const;
+    void renderMarks(const Canvas& canvas, const DiscShape& shape, const FrameGrid& grid,
+                     const Rect& area, std::size_t first) const;
 
     SiteBitmap m_plan;
     std::vector<std::uint8_t> m_reduced;
