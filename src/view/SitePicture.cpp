@@ -322,33 +322,49 @@ void SitePicture::renderMarks(const Canvas& canvas, const DiscShape& shape, cons
     const double right = static_cast<double>(grid.left + clip.right) + shape.reachX + 1;
     const double top = static_cast<double>(grid.top + clip.top) - shape.reachY - 1;
     const double bottom = static_cast<double>(grid.top + clip.bottom) + shape.reachY + 1;
-    for (auto mark = m_marks.begin() + static_cast<std::ptrdiff_t>(first); mark != m_marks.end();
-         ++mark) {
-        const double onGridX = mark->x * shape.scaleX;
-        const double onGridY = mark->y * shape.scaleY;
-        if (onGridX < left || onGridX > right || onGridY < top || onGridY > bottom)
-            continue;
-        const auto centerX = static_cast<std::int32_t>(rounded(onGridX) - grid.left);
-        const auto centerY = static_cast<std::int32_t>(rounded(onGridY) - grid.top);
-        const Quad& quad = shape.quads[mark->band];
-        // A disc wholly inside the area needs no clipping: its runs are laid
-        // from its centre pixel as they are.
-        if (centerX - shape.reachX >= clip.left && centerX + shape.reachX < clip.right &&
-            centerY - shape.reachY >= clip.top && centerY + shape.reachY < clip.bottom) {
-            QRgb* const centre = canvas.row(centerY) + centerX;
-            for (const DiscShape::Run& run : shape.runs)
-                fillSpan(centre + run.offset, run.length, quad);
-            continue;
+    // The marks that reach the area are picked a chunk at a time, with no
+    // branch per mark: in one band of a frame about half of them do, in an
+    // order no branch predictor learns.
+    constexpr std::size_t Chunk = 256;
+    std::array<const Mark*, Chunk> reaching;
+    for (std::size_t start = first; start < m_marks.size(); start += Chunk) {
+        const std::size_t end = std::min(start + Chunk, m_marks.size());
+        std::size_t count = 0;
+        for (std::size_t i = start; i < end; ++i) {
+            const Mark& mark = m_marks[i];
+            const double onGridX = mark.x * shape.scaleX;
+            const double onGridY = mark.y * shape.scaleY;
+            reaching[count] = &mark;
+            count += static_cast<std::size_t>((onGridX >= left) & (onGridX <= right) &
+                                              (onGridY >= top) & (onGridY <= bottom));
         }
-        for (const DiscShape::Span& span : shape.spans) {
-            const std::int32_t y = centerY + span.dy;
-            if (y < clip.top || y >= clip.bottom)
-                continue;
-            const std::int32_t from = std::max(centerX + span.from, clip.left);
-            const std::int32_t to = std::min(centerX + span.to, clip.right);
-            if (from < to)
-                fillSpan(canvas.row(y) + from, to - from, quad);
-        }
+        for (std::size_t i = 0; i < count; ++i)
+            drawMark(canvas, shape, grid, clip, *reaching[i]);
+    }
+}
+
+void SitePicture::drawMark(const Canvas& canvas, const DiscShape& shape, const FrameGrid& grid,
+                           const Rect& clip, const Mark& mark) {
+    const auto centerX = static_cast<std::int32_t>(rounded(mark.x * shape.scaleX) - grid.left);
+    const auto centerY = static_cast<std::int32_t>(rounded(mark.y * shape.scaleY) - grid.top);
+    const Quad& quad = shape.quads[mark.band];
+    // A disc wholly inside the area needs no clipping: its runs are laid
+    // from its centre pixel as they are.
+    if (centerX - shape.reachX >= clip.left && centerX + shape.reachX < clip.right &&
+        centerY - shape.reachY >= clip.top && centerY + shape.reachY < clip.bottom) {
+        QRgb* const centre = canvas.row(centerY) + centerX;
+        for (const DiscShape::Run& run : shape.runs)
+            fillSpan(centre + run.offset, run.length, quad);
+        return;
+    }
+    for (const DiscShape::Span& span : shape.spans) {
+        const std::int32_t y = centerY + span.dy;
+        if (y < clip.top || y >= clip.bottom)
+            continue;
+        const std::int32_t from = std::max(centerX + span.from, clip.left);
+        const std::int32_t to = std::min(centerX + span.to, clip.right);
+        if (from < to)
+            fillSpan(canvas.row(y) + from, to - from, quad);
     }
 }
 

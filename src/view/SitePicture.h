@@ -107,6 +107,8 @@ private:
                     const Rect& area) const;
     void renderMarks(const Canvas& canvas, const DiscShape& shape, const FrameGrid& grid,
                      const Rect& area, std::size_t first) const;
+    static void drawMark(const Canvas& canvas, const DiscShape& shape, const FrameGrid& grid,
+                         const Rect& area, const Mark& mark);
 
     SiteBitmap m_plan;
     std::vector<std::uint8_t> m_reduced;
