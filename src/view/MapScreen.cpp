@@ -46,15 +46,6 @@ void whiteOutside(QImage& frame, const Rect& destination) {
     }
 }
 
-Rect intersected(const Rect& a, const Rect& b) {
-    return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
-            std::min(a.bottom, b.bottom)};
-}
-
-bool isEmpty(const Rect& r) {
-    return r.width() <= 0 || r.height() <= 0;
-}
-
 // Moves the image's pixels by (-dx, -dy): the pixel at (x + dx, y + dy)
 // comes to (x, y). |dx| and |dy| are below the image's width and height.
 void shiftPixels(QImage& image, std::int32_t dx, std::int32_t dy) {
@@ -96,11 +87,11 @@ void drawMoved(MapFrame& frame, const SitePicture& picture, const Rect& destinat
     const auto moveX = static_cast<std::int32_t>(dx);
     const auto moveY = static_cast<std::int32_t>(dy);
     const Rect all{0, 0, frame.image.width(), frame.image.height()};
-    const Rect area = intersected(destination, all);
-    const Rect before = intersected(frame.destination, all);
-    const Rect kept = intersected(area, {before.left - moveX, before.top - moveY,
-                                         before.right - moveX, before.bottom - moveY});
-    if (isEmpty(kept)) {
+    const Rect area = destination.intersected(all);
+    const Rect before = frame.destination.intersected(all);
+    const Rect kept = area.intersected(
+        {before.left - moveX, before.top - moveY, before.right - moveX, before.bottom - moveY});
+    if (kept.isEmpty()) {
         drawAfresh(frame, picture, destination, grid);
         return;
     }
@@ -112,7 +103,7 @@ void drawMoved(MapFrame& frame, const SitePicture& picture, const Rect& destinat
                            {area.left, kept.top, kept.left, kept.bottom},
                            {kept.right, kept.top, area.right, kept.bottom}};
     for (const Rect& strip : strips) {
-        if (!isEmpty(strip))
+        if (!strip.isEmpty())
             picture.render(frame.image, grid, strip);
     }
     whiteOutside(frame.image, destination);

@@ -4,6 +4,7 @@
 // truncates toward zero.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -18,6 +19,12 @@ struct Rect {
 
     std::int32_t width() const { return right - left; }
     std::int32_t height() const { return bottom - top; }
+    bool isEmpty() const { return width() <= 0 || height() <= 0; }
+    // The part of this rectangle inside the other (empty if none).
+    Rect intersected(const Rect& other) const {
+        return {std::max(left, other.left), std::max(top, other.top), std::min(right, other.right),
+                std::min(bottom, other.bottom)};
+    }
     bool operator==(const Rect&) const = default;
 };
 

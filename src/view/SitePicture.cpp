@@ -49,13 +49,12 @@ std::int32_t pictureAt(std::int64_t cell, std::int32_t cells, std::int32_t pixel
 
 // The area clipped to the target.
 Rect clipped(const QImage& target, const Rect& area) {
-    return {std::max(area.left, 0), std::max(area.top, 0), std::min(area.right, target.width()),
-            std::min(area.bottom, target.height())};
+    return area.intersected({0, 0, target.width(), target.height()});
 }
 
 bool drawable(const SitePicture& picture, const FrameGrid& grid, const Rect& area) {
     return !picture.isNull() && grid.across > 0 && grid.width > 0 && grid.down > 0 &&
-           grid.height > 0 && area.width() > 0 && area.height() > 0;
+           grid.height > 0 && !area.isEmpty();
 }
 
 // std::llround for the values a frame meets, inline: half-way cases away
